@@ -1,0 +1,19 @@
+#include "appwindows.h"
+
+#include "aboutbox.h"
+#include "mainform.h"
+#include "pressrun.h"
+
+AppWindows::AppWindows(Dialogs& dialogs)
+    : mainForm_(std::make_unique<TMainForm>(dialogs)),
+      aboutBox_(std::make_unique<TAboutBox>(dialogs)),
+      pressRun_(std::make_unique<TPressRun>(dialogs, *mainForm_)) {
+    mainForm_->attach(aboutBox_.get(), pressRun_.get());
+}
+
+// The press run window refers to the main window, so it goes first.
+AppWindows::~AppWindows() {
+    pressRun_.reset();
+    aboutBox_.reset();
+    mainForm_.reset();
+}

@@ -1,0 +1,21 @@
+#include "commandguard.h"
+
+#include "dialogs.h"
+#include "sealmillerror.h"
+
+#include <QString>
+
+void runCommand(Dialogs& dialogs, QWidget* parent, const std::function<void()>& command) {
+    QString failure;
+    try {
+        command();
+        return;
+    } catch (const sealmill::SealmillError& error) {
+        failure = error.message();
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    dialogs.message(parent, {MessageKind::Failure, failure + u'.', MessageButton::Ok, {}});
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <functional>
+
+class Dialogs;
+class QWidget;
+
+// Runs one command. A failure it does not handle itself ends the command and
+// is shown in the default failure box; nothing is thrown on into Qt.
+void runCommand(Dialogs& dialogs, QWidget* parent, const std::function<void()>& command);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+namespace sealmill {
+
+// The application title: task bar, main window caption and failure box caption.
+inline constexpr QLatin1StringView kApplicationTitle{"Sealmill"};
+
+}  // namespace sealmill

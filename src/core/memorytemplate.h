@@ -1,0 +1,27 @@
+#pragma once
+
+#include "templatelines.h"
+
+namespace sealmill {
+
+// The template document without an editor: for the command-line press and tests.
+class MemoryTemplate final : public TemplateLines {
+public:
+    explicit MemoryTemplate(QString text = {}, TextEncoding encoding = TextEncoding::Utf8);
+
+    [[nodiscard]] int lineCount() const override;
+    [[nodiscard]] QString line(int index) const override;
+    void replaceLine(int index, const QString& text) override;
+    void saveToFile(const QString& path, FileAccess access) const override;
+    void loadFromFile(const QString& path) override;
+    [[nodiscard]] QString text() const override { return text_; }
+    void restoreText(const QString& text) override { text_ = text; }
+
+    [[nodiscard]] TextEncoding encoding() const { return encoding_; }
+
+private:
+    QString text_;
+    TextEncoding encoding_;
+};
+
+}  // namespace sealmill

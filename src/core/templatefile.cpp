@@ -1,0 +1,100 @@
+#include "templatefile.h"
+
+#include "sealmillerror.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace sealmill {
+
+namespace {
+
+QByteArray normaliseLineBreaks(QByteArrayView bytes) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r') {
+            out.append('\n');
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TemplateFileText decodeTemplateBytes(const QByteArray& bytes) {
+    QByteArrayView view(bytes);
+    if (const qsizetype nul = view.indexOf('\0'); nul >= 0) {
+        view = view.first(nul);
+    }
+    const QByteArray normalised = normaliseLineBreaks(view);
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(normalised);
+    // A byte-order mark is part of the file: keep it in the text so it saves back.
+    if (!utf8.hasError()) {
+        return {std::move(text), TextEncoding::Utf8};
+    }
+    return {QString::fromLatin1(normalised), TextEncoding::Latin1};
+}
+
+QByteArray encodeTemplateText(const QString& text, TextEncoding encoding) {
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 16);
+    if (encoding == TextEncoding::Utf8) {
+        const QByteArray utf8 = text.toUtf8();
+        for (const char c : utf8) {
+            if (c == '\n') {
+                out.append('\r');
+            }
+            out.append(c);
+        }
+        return out;
+    }
+    // Latin-1 documents keep their bytes; a character typed later that Latin-1
+    // cannot hold is written as UTF-8 rather than lost.
+    for (const QChar ch : text) {
+        if (ch == u'\n') {
+            out.append("\r\n");
+        } else if (ch.unicode() <= 0xFF) {
+            out.append(static_cast<char>(ch.unicode()));
+        } else {
+            out.append(QString(ch).toUtf8());
+        }
+    }
+    return out;
+}
+
+TemplateFileText readTemplateFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw SealmillError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    return decodeTemplateBytes(file.readAll());
+}
+
+void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw SealmillError(QStringLiteral("Cannot create file %1").arg(path));
+    }
+    if (access == FileAccess::OwnerOnly) {
+        // QSaveFile writes to a fresh temporary file; tighten it before any byte lands.
+        if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            file.cancelWriting();
+            throw SealmillError(QStringLiteral("Cannot create file %1").arg(path));
+        }
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        throw SealmillError(QStringLiteral("Stream write error"));
+    }
+}
+
+}  // namespace sealmill

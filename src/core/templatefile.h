@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace sealmill {
+
+// How a template's bytes map to the editor's characters. UTF-8 files are shown
+// as UTF-8; a file that is not valid UTF-8 is taken byte for byte (Latin-1), so
+// that it saves back unchanged.
+enum class TextEncoding { Utf8, Latin1 };
+
+struct TemplateFileText {
+    QString text;  // line breaks as '\n'
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Who may read a file that is written: the user's templates keep the usual
+// permissions; temporary copies of the document are private to the owner.
+enum class FileAccess { Shared, OwnerOnly };
+
+// File bytes to text: cut at the first NUL, then every CR LF, lone CR and lone
+// LF becomes one line break.
+[[nodiscard]] TemplateFileText decodeTemplateBytes(const QByteArray& bytes);
+
+// Text to file bytes: each line break becomes CR LF, nothing else is added.
+[[nodiscard]] QByteArray encodeTemplateText(const QString& text, TextEncoding encoding);
+
+// Throws SealmillError "Cannot open file <path>".
+[[nodiscard]] TemplateFileText readTemplateFile(const QString& path);
+
+// Replaces the file only once every byte is written, so a failure leaves the
+// old file intact. Throws "Cannot create file <path>" or "Stream write error".
+void writeTemplateFile(const QString& path, const QByteArray& bytes,
+                       FileAccess access = FileAccess::Shared);
+
+}  // namespace sealmill

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "templatefile.h"
+
+#include <QLatin1StringView>
+#include <QString>
+
+namespace sealmill {
+
+inline constexpr QLatin1StringView kPlaceholder{"@SERIAL@"};
+
+// Line operations on a text whose line breaks are '\n'. A last line that is
+// empty is not counted, so "" has 0 lines and "a\n" has 1. Lines are read
+// whole, however long.
+[[nodiscard]] int lineCount(const QString& text);
+[[nodiscard]] QString lineAt(const QString& text, int index);
+void replaceLineAt(QString& text, int index, const QString& line);
+[[nodiscard]] bool containsPlaceholder(const QString& text);
+
+// The template document as the press loop and the Press Run gate see it: the
+// editor in the window program, a plain string elsewhere.
+class TemplateLines {
+public:
+    TemplateLines() = default;
+    TemplateLines(const TemplateLines&) = delete;
+    TemplateLines& operator=(const TemplateLines&) = delete;
+    TemplateLines(TemplateLines&&) = delete;
+    TemplateLines& operator=(TemplateLines&&) = delete;
+    virtual ~TemplateLines() = default;
+
+    [[nodiscard]] virtual int lineCount() const = 0;
+    [[nodiscard]] virtual QString line(int index) const = 0;  // "" past the end
+    virtual void replaceLine(int index, const QString& text) = 0;  // no-op past the end
+    virtual void saveToFile(const QString& path, FileAccess access) const = 0;
+    virtual void loadFromFile(const QString& path) = 0;
+
+    // The whole text, so a caller can put the template back without a file.
+    [[nodiscard]] virtual QString text() const = 0;
+    virtual void restoreText(const QString& text) = 0;
+
+    [[nodiscard]] bool containsPlaceholder() const;
+};
+
+}  // namespace sealmill
