@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace sealmill {
+
+// The platform's own path rules, in one place. On POSIX the separator is "/"
+// and the root "/" stands where a Windows user sees a drive root; on Windows
+// "\" and ":" both end a directory part.
+[[nodiscard]] QChar pathSeparator();
+
+// True for the characters after which the name part of a path begins.
+[[nodiscard]] bool endsDirectoryPart(QChar c);
+
+// What follows the last separator (or ":" on Windows); the whole path if none.
+[[nodiscard]] QString namePart(const QString& path);
+
+// True only for an existing plain file (a directory is not a file).
+[[nodiscard]] bool isExistingFile(const QString& path);
+
+// True when the path names an existing directory; false for "" too.
+[[nodiscard]] bool IsExistingDirectory(const QString& path);
+
+}  // namespace sealmill
