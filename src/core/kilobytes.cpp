@@ -1,0 +1,13 @@
+#include "kilobytes.h"
+
+namespace sealmill {
+
+QString kilobytesText(quint64 bytes) {
+    QString digits = QString::number(bytes / 1024U);
+    if (digits.size() > 3) {
+        digits.insert(digits.size() - 3, QLatin1Char(','));
+    }
+    return digits + QStringLiteral(" KB");
+}
+
+}  // namespace sealmill
