@@ -1,0 +1,38 @@
+#include "outputpath.h"
+
+#include "pathrules.h"
+#include "templatelines.h"
+
+namespace sealmill {
+
+QString serialText(qint64 serial) {
+    return QString::number(serial);
+}
+
+QString outputDirectory(const QString& text) {
+    if (text.isEmpty() || text.size() > kMaxOutputDirText) {
+        return {};
+    }
+    return text.endsWith(pathSeparator()) ? text : text + pathSeparator();
+}
+
+QString outputFilePath(const QString& outputDir, const QString& pattern, qint64 serial) {
+    QString name = pattern;
+    if (const qsizetype at = name.indexOf(kPlaceholder); at >= 0) {
+        name.replace(at, kPlaceholder.size(), serialText(serial));
+    } else {
+        name.prepend(serialText(serial));
+    }
+    name.replace(u' ', u'_');
+    return outputDir + name;
+}
+
+QString workFilePath(const QString& outputDir, qint64 serial) {
+    return outputDir + QStringLiteral("Sealmill") + serialText(serial) + QStringLiteral(".tmp");
+}
+
+QString snapshotPath(const QString& outputDir) {
+    return outputDir + QStringLiteral("SealmillTemplate.tmp");
+}
+
+}  // namespace sealmill

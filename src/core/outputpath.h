@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace sealmill {
+
+// Longest output directory text a run accepts, in characters.
+inline constexpr qsizetype kMaxOutputDirText = 34;
+
+// A serial number as it enters texts and file names: plain decimal.
+[[nodiscard]] QString serialText(qint64 serial);
+
+// The run's output directory: the text with a separator at the end. Empty (no
+// run) when the text is empty or longer than kMaxOutputDirText.
+[[nodiscard]] QString outputDirectory(const QString& text);
+
+// The output file of `serial`: the pattern with its first "@SERIAL@" replaced
+// by the number (or the number in front when there is none), spaces in it
+// turned into "_", behind `outputDir`. The directory is kept as it is, so a
+// directory with a space in its name receives the files.
+[[nodiscard]] QString outputFilePath(const QString& outputDir, const QString& pattern,
+                                     qint64 serial);
+
+// "Sealmill<n>.tmp" and "SealmillTemplate.tmp" in `outputDir`.
+[[nodiscard]] QString workFilePath(const QString& outputDir, qint64 serial);
+[[nodiscard]] QString snapshotPath(const QString& outputDir);
+
+}  // namespace sealmill

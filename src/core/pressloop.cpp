@@ -1,0 +1,217 @@
+#include "pressloop.h"
+
+#include "outputpath.h"
+#include "pathrules.h"
+#include "progress.h"
+#include "sealmillerror.h"
+#include "serialfield.h"
+
+#include <QFile>
+#include <algorithm>
+#include <utility>
+
+namespace sealmill {
+
+namespace {
+
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+    RunningFlag(RunningFlag&&) = delete;
+    RunningFlag& operator=(RunningFlag&&) = delete;
+    ~RunningFlag() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+// The work file goes as soon as the signer is done with it, and also when a
+// file failure cuts the step short.
+class RemoveOnExit {
+public:
+    explicit RemoveOnExit(QString path) : path_(std::move(path)) {}
+    RemoveOnExit(const RemoveOnExit&) = delete;
+    RemoveOnExit& operator=(const RemoveOnExit&) = delete;
+    RemoveOnExit(RemoveOnExit&&) = delete;
+    RemoveOnExit& operator=(RemoveOnExit&&) = delete;
+    ~RemoveOnExit() { QFile::remove(path_); }
+
+private:
+    QString path_;
+};
+
+QString alreadyExistsMessage(const QString& output) {
+    return output + QStringLiteral(" already exists!\rOverwrite not supported");
+}
+
+// A signer may report success without signing anything (pgpgpg in some
+// set-ups, or a shell's 127 for "command not found").
+QString missingOutputMessage(const QString& output, int exitCode) {
+    return QStringLiteral("%1 was not written!\rThe signer ended with code %2 but left no file")
+        .arg(output)
+        .arg(exitCode);
+}
+
+constexpr int kCancelRequested = -1;
+
+}  // namespace
+
+PressLoop::PressLoop(TemplateLines& lines, const PressSettings& settings, PressSink& sink,
+                     SignerFunction signer)
+    : lines_(lines), settings_(settings), sink_(sink), signer_(std::move(signer)) {
+}
+
+PressResult PressLoop::run() {
+    if (running_) {
+        return PressResult::AlreadyRunning;
+    }
+    const RunningFlag running(running_);
+
+    const QString dirText = settings_.outputDirectoryText();
+    outputDir_ = outputDirectory(dirText);
+    if (dirText.size() > kMaxOutputDirText) {
+        sink_.error(kOutputPathTooLong, {});
+    }
+    if (!isExistingFile(settings_.signerPath()) || outputDir_.isEmpty()) {
+        return PressResult::Refused;
+    }
+    sink_.setCancelTag(0);
+
+    const QString original = lines_.text();
+    try {
+        InitPress();
+    } catch (const SealmillError& e) {
+        sink_.failure(e.message());
+        return PressResult::FileFailed;
+    }
+
+    PressResult result = PressResult::Succeeded;
+    QString failure;
+    try {
+        result = pressRange();
+    } catch (const SealmillError& e) {
+        failure = e.message();
+        result = PressResult::FileFailed;
+    }
+    return finish(result, original, failure);
+}
+
+PressResult PressLoop::pressRange() {
+    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
+    const std::optional<qint32> to = readSerialField(settings_.serialToText());
+    if (!from || !to) {
+        return PressResult::RangeLost;
+    }
+    for (qint64 serial = *from; serial <= *to; ++serial) {
+        if (const std::optional<PressResult> ended = pressOne(serial)) {
+            return *ended;
+        }
+    }
+    return PressResult::Succeeded;
+}
+
+std::optional<PressResult> PressLoop::pressOne(qint64 serial) {
+    const QString output = OutFilePrep(serial);
+    // Before the cancel test: a cancelled run still reports the file it would
+    // have refused to overwrite.
+    if (isExistingFile(output)) {
+        sink_.error(alreadyExistsMessage(output), {});
+        return PressResult::OutputExists;
+    }
+    if (sink_.cancelTag() == kCancelRequested) {
+        return PressResult::Cancelled;
+    }
+
+    SignerOutcome outcome;
+    {
+        const QString work = workFilePath(outputDir_, serial);
+        const RemoveOnExit removeWork(work);
+        ReplaceVar(serial);
+        lines_.saveToFile(work, FileAccess::OwnerOnly);
+        lines_.loadFromFile(snapshotPath(outputDir_));
+        substituted_ = false;
+        const SignerRequest request{settings_.signerPath(), work, settings_.keyId(), output,
+                                    settings_.passPhrase()};
+        outcome = signer_(request, [this] { sink_.whileSignerRuns(); });
+    }
+
+    const QString details = QString::fromLocal8Bit(outcome.outputTail);
+    if (const std::optional<QString> message = signerFailureMessage(outcome)) {
+        sink_.error(*message, details);
+        return PressResult::SignerFailed;
+    }
+    if (!isExistingFile(output)) {
+        sink_.error(missingOutputMessage(output, outcome.exitCode), details);
+        return PressResult::SignerFailed;
+    }
+    if (!UpdateOutput(serial)) {
+        return PressResult::RangeLost;
+    }
+    sink_.processPendingEvents();
+    return std::nullopt;
+}
+
+PressResult PressLoop::finish(PressResult result, const QString& original, const QString& failure) {
+    QFile::remove(snapshotPath(outputDir_));
+    if (substituted_) {
+        // Only a failure mid-number leaves numbers in the lines; otherwise they
+        // hold the reloaded template plus whatever the user typed meanwhile.
+        lines_.restoreText(original);
+        substituted_ = false;
+    }
+    sink_.idle();
+    if (result == PressResult::Succeeded) {
+        if (sink_.cancelTag() == kCancelRequested) {
+            result = PressResult::Cancelled;
+        } else {
+            sink_.succeeded();
+        }
+    }
+    sink_.setCancelTag(0);
+    if (!failure.isEmpty()) {
+        sink_.failure(failure);
+    }
+    return result;
+}
+
+void PressLoop::InitPress() {
+    lines_.saveToFile(snapshotPath(outputDir_), FileAccess::OwnerOnly);
+    sink_.runStarted();
+}
+
+QString PressLoop::OutFilePrep(qint64 serial) const {
+    return outputFilePath(outputDir_, settings_.namePattern(), serial);
+}
+
+void PressLoop::ReplaceVar(qint64 serial) {
+    substituted_ = true;
+    const QString number = serialText(serial);
+    const int count = lines_.lineCount();
+    for (int i = 0; i < count; ++i) {
+        QString line = lines_.line(i);
+        if (const qsizetype at = line.indexOf(kPlaceholder); at >= 0) {
+            line.replace(at, kPlaceholder.size(), number);
+            lines_.replaceLine(i, line);
+        }
+    }
+}
+
+bool PressLoop::UpdateOutput(qint64 serial) {
+    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
+    const std::optional<qint32> to = readSerialField(settings_.serialToText());
+    if (!from || !to) {
+        return false;
+    }
+    const qint64 total = qint64{*to} - *from + 1;
+    if (total <= 0) {
+        return false;
+    }
+    const qint64 done = serial - *from + 1;
+    const auto position = std::clamp<qint64>(progressPosition(done, total), 0, 100);
+    sink_.progress(static_cast<int>(position), progressStatus(done, total));
+    return true;
+}
+
+}  // namespace sealmill
