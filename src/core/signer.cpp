@@ -1,0 +1,134 @@
+#include "signer.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace sealmill {
+
+namespace {
+
+// Enough to show what the signer said last, small enough to keep for ever.
+constexpr qsizetype kTailBytes = 4096;
+// How often the wait comes up for air to drain the output and call back.
+constexpr int kWaitSliceMs = 50;
+
+void keepTail(QByteArray& tail, const QByteArray& more) {
+    tail.append(more);
+    if (tail.size() > kTailBytes) {
+        tail.remove(0, tail.size() - kTailBytes);
+    }
+}
+
+QString absoluteProgram(const QString& program) {
+    // A bare name would be looked up on PATH, so the program started could
+    // differ from the file the caller checked.
+    if (program.isEmpty() || QFileInfo(program).isAbsolute()) {
+        return program;
+    }
+    return QFileInfo(program).absoluteFilePath();
+}
+
+}  // namespace
+
+QStringList signerArguments(const SignerRequest& request) {
+    return {QStringLiteral("-sta"), request.workFile,     QStringLiteral("-u"),
+            request.keyId,          QStringLiteral("-o"), request.outputFile,
+            QStringLiteral("-z"),   request.passPhrase,   QStringLiteral("+BATCHMODE")};
+}
+
+SignerOutcome runSigner(const SignerRequest& request, const std::function<void()>& whileWaiting) {
+    SignerOutcome outcome;
+    QProcess process;
+    process.setProgram(absoluteProgram(request.program));
+    process.setArguments(signerArguments(request));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NO_WINDOW; });
+#endif
+    process.start(QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1)) {
+        return outcome;
+    }
+    while (process.state() != QProcess::NotRunning) {
+        if (process.waitForFinished(kWaitSliceMs)) {
+            break;
+        }
+        keepTail(outcome.outputTail, process.readAll());
+        if (whileWaiting) {
+            whileWaiting();
+        }
+    }
+    keepTail(outcome.outputTail, process.readAll());
+    if (process.exitStatus() == QProcess::CrashExit) {
+        // On POSIX QProcess reports the signal number as the exit code here.
+        outcome.ending = SignerOutcome::Ending::Signalled;
+    } else {
+        outcome.ending = SignerOutcome::Ending::Exited;
+    }
+    outcome.exitCode = process.exitCode();
+    return outcome;
+}
+
+QStringList exitCodeNames() {
+    return {QStringLiteral("EXIT_OK"),
+            QStringLiteral("INVALID_FILE_ERROR"),
+            QStringLiteral("FILE_NOT_FOUND_ERROR"),
+            QStringLiteral("UNKNOWN_FILE_ERROR"),
+            QStringLiteral("NO_BATCH"),
+            QStringLiteral("BAD_ARG_ERROR"),
+            QStringLiteral("INTERRUPT"),
+            QStringLiteral("OUT_OF_MEM"),
+            QString(),
+            QString(),
+            QStringLiteral("KEYGEN_ERROR"),
+            QStringLiteral("NONEXIST_KEY_ERROR"),
+            QStringLiteral("KEYRING_ADD_ERROR"),
+            QStringLiteral("KEYRING_EXTRACT_ERROR"),
+            QStringLiteral("KEYRING_EDIT_ERROR"),
+            QStringLiteral("KEYRING_VIEW_ERROR"),
+            QStringLiteral("KEYRING_REMOVE_ERROR"),
+            QStringLiteral("KEYRING_CHECK_ERROR"),
+            QStringLiteral("KEY_SIGNATURE_ERROR"),
+            QStringLiteral("KEYSIG_REMOVE_ERROR"),
+            QStringLiteral("SIGNATURE_ERROR"),
+            QStringLiteral("RSA_ENCR_ERROR"),
+            QStringLiteral("ENCR_ERROR"),
+            QStringLiteral("COMPRESS_ERROR"),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("SIGNATURE_CHECK_ERROR"),
+            QStringLiteral("RSA_DECR_ERROR"),
+            QStringLiteral("DECR_ERROR"),
+            QStringLiteral("DECOMPRESS_ERROR")};
+}
+
+std::optional<QString> signerFailureMessage(const SignerOutcome& outcome) {
+    using Ending = SignerOutcome::Ending;
+    const int code = outcome.ending == Ending::NotStarted ? -1 : outcome.exitCode;
+    if (outcome.ending == Ending::Exited && (code == 0 || code == 127)) {
+        return std::nullopt;
+    }
+    QString reason;
+    if (outcome.ending == Ending::NotStarted) {
+        reason = QStringLiteral("signer could not be started");
+    } else if (outcome.ending == Ending::Signalled) {
+        reason = QStringLiteral("terminated by signal %1").arg(code);
+    } else if (const QStringList names = exitCodeNames(); code >= 0 && code < names.size()) {
+        reason = names.at(code);
+    } else {
+        reason = QStringLiteral("unknown exit code");
+    }
+    return QStringLiteral("Error %1 occured:\r%2").arg(code).arg(reason);
+}
+
+}  // namespace sealmill

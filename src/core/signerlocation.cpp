@@ -1,0 +1,80 @@
+#include "signerlocation.h"
+
+#include "pathrules.h"
+
+#include <QProcessEnvironment>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace sealmill {
+
+namespace {
+
+constexpr QLatin1StringView kVariable{"PGPPATH"};
+constexpr qsizetype kNameAndEquals = 8;
+
+// Only a-z are folded: the match must not depend on the locale.
+QString asciiUpper(QString text) {
+    for (QChar& c : text) {
+        if (c >= u'a' && c <= u'z') {
+            c = QChar(c.unicode() - u'a' + u'A');
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+QStringList processEnvironmentBlock() {
+#ifdef Q_OS_WIN
+    return QProcessEnvironment::systemEnvironment().toStringList();
+#else
+    // environ keeps the block's order, which decides which entry is found first.
+    QStringList block;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        block.append(QString::fromLocal8Bit(*entry));
+    }
+    return block;
+#endif
+}
+
+QString signerPathFromEnvironment(const QStringList& environment) {
+    QString chosen;
+    for (const QString& entry : environment) {
+        if (asciiUpper(entry).contains(kVariable)) {
+            chosen = entry;
+            break;
+        }
+    }
+    const QString directory = chosen.mid(kNameAndEquals);
+    if (!IsExistingDirectory(directory)) {
+        return signerFallbackPath();
+    }
+    return directory + pathSeparator() + kSignerFileName;
+}
+
+QString signerFallbackPath() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\");
+#else
+    return QStringLiteral("/");
+#endif
+}
+
+QString programDirectory(const QString& programFile) {
+    qsizetype end = programFile.size();
+    while (end > 0 && !endsDirectoryPart(programFile[end - 1])) {
+        --end;
+    }
+    QString kept = programFile.left(end);
+    const qsizetype last = kept.size() - 1;
+    if (last > 0 && kept[last] == pathSeparator() && kept[last - 1] != u':' &&
+        kept[last - 1] != pathSeparator()) {
+        kept.chop(1);
+    }
+    return kept;
+}
+
+}  // namespace sealmill
