@@ -3,6 +3,7 @@
 #include "sealmillerror.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -36,9 +37,11 @@ TemplateFileText decodeTemplateBytes(const QByteArray& bytes) {
     }
     const QByteArray normalised = normaliseLineBreaks(view);
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(normalised);
     // A byte-order mark is part of the file: keep it in the text so it saves back.
+    // Stateless: a sequence cut short at the end is an error, not a dropped byte.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(normalised);
     if (!utf8.hasError()) {
         return {std::move(text), TextEncoding::Utf8};
     }
@@ -80,16 +83,40 @@ TemplateFileText readTemplateFile(const QString& path) {
     return decodeTemplateBytes(file.readAll());
 }
 
+namespace {
+
+SealmillError cannotCreate(const QString& path) {
+    return SealmillError(QStringLiteral("Cannot create file %1").arg(path));
+}
+
+// A device or pipe is written in place: renaming a temporary file over it
+// would replace the device node itself.
+void writeInPlace(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw cannotCreate(path);
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        throw SealmillError(QStringLiteral("Stream write error"));
+    }
+}
+
+}  // namespace
+
 void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
+    if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
+        writeInPlace(path, bytes);
+        return;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw SealmillError(QStringLiteral("Cannot create file %1").arg(path));
+        throw cannotCreate(path);
     }
     if (access == FileAccess::OwnerOnly) {
         // QSaveFile writes to a fresh temporary file; tighten it before any byte lands.
         if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
             file.cancelWriting();
-            throw SealmillError(QStringLiteral("Cannot create file %1").arg(path));
+            throw cannotCreate(path);
         }
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
