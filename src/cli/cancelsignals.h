@@ -1,0 +1,16 @@
+#pragma once
+
+// SIGINT and SIGTERM cancel a run the way the window's Cancel button does: the
+// signer that is running finishes, no further one starts.
+//
+// install() blocks both signals for this process before any thread exists; the
+// signer inherits the blocked mask, so a Ctrl+C on the terminal, which reaches
+// the whole process group, cannot kill it half-way. poll() collects a pending
+// one without waiting.
+namespace cancelsignals {
+
+void install();
+// The number of the first cancelling signal received so far, or 0.
+[[nodiscard]] int poll();
+
+}  // namespace cancelsignals

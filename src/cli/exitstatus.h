@@ -1,0 +1,13 @@
+#pragma once
+
+// What sealmill-press's exit status tells a script.
+enum ExitStatus : int {
+    kExitPressed = 0,        // every number pressed (or the dry run listed them)
+    kExitUsage = 2,          // a wrong option or value; nothing was done
+    kExitRefused = 3,        // settings a run refuses: output path, signer, directory
+    kExitOutputExists = 4,   // an output file was already there
+    kExitSignerFailed = 5,   // the signer failed or wrote no output
+    kExitFileFailed = 6,     // the template or a temporary file could not be read or written
+    kExitInterrupted = 130,  // cancelled by SIGINT
+    kExitTerminated = 143,   // cancelled by SIGTERM
+};

@@ -1,0 +1,52 @@
+#include "passphrase.h"
+
+#include "terminal.h"
+
+#include <QFile>
+
+namespace {
+
+QString firstLine(QByteArray bytes) {
+    if (const qsizetype brk = bytes.indexOf('\n'); brk >= 0) {
+        bytes.truncate(brk);
+    }
+    if (bytes.endsWith('\r')) {
+        bytes.chop(1);
+    }
+    return QString::fromLocal8Bit(bytes);
+}
+
+}  // namespace
+
+PassphraseResult readPassphrase(const PressOptions& options) {
+    if (options.passphraseFd >= 0) {
+        const auto line = terminal::readLineFromFd(options.passphraseFd);
+        if (!line) {
+            return {std::nullopt, QStringLiteral("cannot read the pass phrase from file "
+                                                 "descriptor %1")
+                                      .arg(options.passphraseFd)};
+        }
+        return {firstLine(*line), {}};
+    }
+    if (!options.passphraseFile.isEmpty()) {
+        QFile file(options.passphraseFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {std::nullopt,
+                    QStringLiteral("Cannot open file %1").arg(options.passphraseFile)};
+        }
+        return {firstLine(file.readAll()), {}};
+    }
+    if (qEnvironmentVariableIsSet("SEALMILL_PASSPHRASE")) {
+        return {qEnvironmentVariable("SEALMILL_PASSPHRASE"), {}};
+    }
+    if (terminal::isTerminal(0)) {
+        const auto line =
+            terminal::promptWithoutEcho(QStringLiteral("Pass phrase for %1: ").arg(options.keyId));
+        if (line) {
+            return {firstLine(*line), {}};
+        }
+    }
+    return {std::nullopt,
+            QStringLiteral("no pass phrase: give --passphrase-fd, --passphrase-file or "
+                           "SEALMILL_PASSPHRASE, or run on a terminal")};
+}

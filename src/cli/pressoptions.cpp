@@ -1,0 +1,151 @@
+#include "pressoptions.h"
+
+#include "exitstatus.h"
+#include "serialfield.h"
+#include "signerlocation.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+const QString kDefaultPattern = QStringLiteral("Sealmilled-file-@SERIAL@.txt");
+
+const char* const kDescription =
+    "Presses numbered, clear-signed copies of one template: for every number\n"
+    "from --from to --to it writes a copy with the number in place of the\n"
+    "first @SERIAL@ of each line, has the signer clear-sign it into\n"
+    "--output, and removes the copy. It never overwrites an output file and\n"
+    "stops at the first signer error.\n"
+    "\n"
+    "The pass phrase is read from --passphrase-fd, --passphrase-file, the\n"
+    "environment variable SEALMILL_PASSPHRASE, or a prompt without echo when\n"
+    "standard input is a terminal, in that order. It never goes on this\n"
+    "program's own command line; note that it does go on the signer's, as\n"
+    "the PGP 2.6 command line (-z) demands, where other users of this\n"
+    "machine may see it while the signer runs.\n"
+    "\n"
+    "Exit status: 0 pressed, 2 usage error, 3 settings refused (output\n"
+    "directory text over 34 characters, no signer program), 4 an output file\n"
+    "exists, 5 signer failure, 6 file read/write failure, 130 cancelled by\n"
+    "SIGINT, 143 cancelled by SIGTERM.";
+
+QString usageError(const QString& message) {
+    return QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
+        .arg(QCoreApplication::applicationName(), message);
+}
+
+}  // namespace
+
+ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList& environment) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption templateFile({QStringLiteral("t"), QStringLiteral("template")},
+                                          QStringLiteral("Template text holding @SERIAL@."),
+                                          QStringLiteral("file"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("First serial number (1 or more)."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("Last serial number (--from or more)."),
+                                QStringLiteral("n"));
+    const QCommandLineOption name(
+        {QStringLiteral("n"), QStringLiteral("name")},
+        QStringLiteral("Output file name pattern; its first @SERIAL@ becomes the number "
+                       "(default: %1).")
+            .arg(kDefaultPattern),
+        QStringLiteral("pattern"), kDefaultPattern);
+    const QCommandLineOption key({QStringLiteral("k"), QStringLiteral("key")},
+                                 QStringLiteral("Identifier of the signing key."),
+                                 QStringLiteral("id"));
+    const QCommandLineOption signer(
+        {QStringLiteral("s"), QStringLiteral("signer")},
+        QStringLiteral("The PGP 2.6 style signer program, e.g. /usr/bin/pgpgpg "
+                       "(default: PGP.EXE in the directory named by PGPPATH)."),
+        QStringLiteral("program"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Directory for the signed files, at most 34 "
+                                                   "characters as typed (default: .)."),
+                                    QStringLiteral("dir"), QStringLiteral("."));
+    const QCommandLineOption passFd(QStringLiteral("passphrase-fd"),
+                                    QStringLiteral("Read the pass phrase from file descriptor n."),
+                                    QStringLiteral("n"));
+    const QCommandLineOption passFile(QStringLiteral("passphrase-file"),
+                                      QStringLiteral("Read the pass phrase from this file."),
+                                      QStringLiteral("file"));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("List each output file and whether it exists; sign nothing."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print nothing but errors."));
+    parser.addOptions({help, version, templateFile, from, to, name, key, signer, output, passFd,
+                       passFile, dryRun, quiet});
+
+    if (!parser.parse(arguments)) {
+        return {std::nullopt, kExitUsage, usageError(parser.errorText())};
+    }
+    if (parser.isSet(help)) {
+        return {std::nullopt, kExitPressed, parser.helpText()};
+    }
+    if (parser.isSet(version)) {
+        return {std::nullopt, kExitPressed,
+                QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                              QCoreApplication::applicationVersion())};
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return {std::nullopt, kExitUsage,
+                usageError(QStringLiteral("unexpected argument '%1'")
+                               .arg(parser.positionalArguments().constFirst()))};
+    }
+    for (const auto* required : {&templateFile, &from, &to, &key}) {
+        if (!parser.isSet(*required)) {
+            return {std::nullopt, kExitUsage,
+                    usageError(QStringLiteral("missing --%1").arg(required->names().constLast()))};
+        }
+    }
+
+    PressOptions options;
+    options.templateFile = parser.value(templateFile);
+    options.fromText = parser.value(from);
+    options.toText = parser.value(to);
+    const auto first = sealmill::readSerialField(options.fromText);
+    const auto last = sealmill::readSerialField(options.toText);
+    if (!first || !last) {
+        return {std::nullopt, kExitUsage,
+                usageError(
+                    sealmill::invalidIntegerMessage(!first ? options.fromText : options.toText))};
+    }
+    if (*first < 1 || *first > *last) {
+        return {std::nullopt, kExitUsage,
+                usageError(QStringLiteral("the serial numbers must satisfy 1 <= --from <= --to "
+                                          "(got %1 to %2)")
+                               .arg(*first)
+                               .arg(*last))};
+    }
+    options.namePattern = parser.value(name);
+    options.keyId = parser.value(key);
+    options.signerPath = parser.isSet(signer) ? parser.value(signer)
+                                              : sealmill::signerPathFromEnvironment(environment);
+    options.outputDirectory = parser.value(output);
+    if (parser.isSet(passFd) && parser.isSet(passFile)) {
+        return {std::nullopt, kExitUsage,
+                usageError(QStringLiteral("give --passphrase-fd or --passphrase-file, not both"))};
+    }
+    if (parser.isSet(passFd)) {
+        bool ok = false;
+        options.passphraseFd = parser.value(passFd).toInt(&ok);
+        if (!ok || options.passphraseFd < 0) {
+            return {std::nullopt, kExitUsage,
+                    usageError(QStringLiteral("--passphrase-fd needs a file descriptor number"))};
+        }
+    }
+    options.passphraseFile = parser.value(passFile);
+    options.dryRun = parser.isSet(dryRun);
+    options.quiet = parser.isSet(quiet);
+    return {options, kExitPressed, {}};
+}

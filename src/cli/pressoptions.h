@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What the command line asks for, checked, before any file is touched.
+struct PressOptions {
+    QString templateFile;
+    QString fromText;  // kept as typed: the run reads them as the window does
+    QString toText;
+    QString namePattern;
+    QString keyId;
+    QString signerPath;
+    QString outputDirectory;
+    int passphraseFd = -1;
+    QString passphraseFile;
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+struct ParsedOptions {
+    std::optional<PressOptions> options;  // empty: stop with `exitCode`
+    int exitCode = 0;
+    QString output;  // --help / --version text, or the error
+};
+
+// Parses arguments (argv[0] first). `environment` is the process's own block,
+// used for the default signer path.
+[[nodiscard]] ParsedOptions parsePressOptions(const QStringList& arguments,
+                                              const QStringList& environment);
