@@ -20,6 +20,11 @@ extern "C" void onSignal(int signal) {
     std::signal(signal, onSignal);
 }
 #else
+extern "C" void recordSignal(int signal) {
+    int none = 0;
+    received.compare_exchange_strong(none, signal);
+}
+
 sigset_t cancelling() {
     sigset_t set;
     sigemptyset(&set);
@@ -54,6 +59,28 @@ int poll() {
     }
 #endif
     return received.load();
+}
+
+void interruptible(const std::function<void()>& blockingCall) {
+#ifdef Q_OS_WIN
+    blockingCall();
+#else
+    struct sigaction record {};
+    record.sa_handler = recordSignal;
+    sigemptyset(&record.sa_mask);
+    record.sa_flags = 0;  // no SA_RESTART: the read must end
+    struct sigaction oldInt {};
+    struct sigaction oldTerm {};
+    sigaction(SIGINT, &record, &oldInt);
+    sigaction(SIGTERM, &record, &oldTerm);
+    const sigset_t set = cancelling();
+    sigset_t oldMask;
+    sigprocmask(SIG_UNBLOCK, &set, &oldMask);
+    blockingCall();
+    sigprocmask(SIG_SETMASK, &oldMask, nullptr);
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+#endif
 }
 
 }  // namespace cancelsignals

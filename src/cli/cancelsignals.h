@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // SIGINT and SIGTERM cancel a run the way the window's Cancel button does: the
 // signer that is running finishes, no further one starts.
 //
@@ -12,5 +14,9 @@ namespace cancelsignals {
 void install();
 // The number of the first cancelling signal received so far, or 0.
 [[nodiscard]] int poll();
+
+// Runs `blockingCall` with the two signals let through to a handler that only
+// records them, so a read waiting for the user returns at once on Ctrl+C.
+void interruptible(const std::function<void()>& blockingCall);
 
 }  // namespace cancelsignals

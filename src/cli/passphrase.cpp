@@ -1,5 +1,6 @@
 #include "passphrase.h"
 
+#include "cancelsignals.h"
 #include "terminal.h"
 
 #include <QFile>
@@ -40,8 +41,14 @@ PassphraseResult readPassphrase(const PressOptions& options) {
         return {qEnvironmentVariable("SEALMILL_PASSPHRASE"), {}};
     }
     if (terminal::isTerminal(0)) {
-        const auto line =
-            terminal::promptWithoutEcho(QStringLiteral("Pass phrase for %1: ").arg(options.keyId));
+        std::optional<QByteArray> line;
+        cancelsignals::interruptible([&] {
+            line = terminal::promptWithoutEcho(
+                QStringLiteral("Pass phrase for %1: ").arg(options.keyId));
+        });
+        if (cancelsignals::poll() != 0) {
+            return {std::nullopt, QStringLiteral("cancelled")};
+        }
         if (line) {
             return {firstLine(*line), {}};
         }

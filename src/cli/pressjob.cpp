@@ -98,6 +98,9 @@ int runPressJob(const PressOptions& options) {
 
     const PassphraseResult passphrase = readPassphrase(options);
     if (!passphrase.passphrase) {
+        if (const int signal = cancelsignals::poll(); signal != 0) {
+            return signal == SIGTERM ? kExitTerminated : kExitInterrupted;
+        }
         complain(passphrase.error);
         return kExitUsage;
     }
