@@ -1,6 +1,8 @@
+#include "aboutbox.h"
 #include "apptitle.h"
 #include "appwindows.h"
 #include "mainform.h"
+#include "pressrun.h"
 #include "qtdialogs.h"
 
 #include <QApplication>
@@ -15,6 +17,10 @@ int main(int argc, char* argv[]) {
 
     QtDialogs dialogs;
     AppWindows windows(dialogs);
+    // The program ends when the main window closes, not when the press run
+    // window closes while the main window is hidden.
+    windows.PressRun().setAttribute(Qt::WA_QuitOnClose, false);
+    windows.AboutBox().setAttribute(Qt::WA_QuitOnClose, false);
     windows.MainForm().show();
     return QApplication::exec();
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "templatelines.h"
+
+class QPlainTextEdit;
+
+// The template document as held by the main window's editor: its lines are the
+// editor's blocks, its flags the editor's own. Keeps the byte encoding of the
+// last file loaded so the document saves back in it.
+class EditorTemplate final : public sealmill::TemplateLines {
+public:
+    // The most characters the editor takes from a file: far above any template
+    // and small enough that the editor stays responsive.
+    static constexpr qsizetype kDefaultCapacity = qsizetype{16} * 1024 * 1024;
+
+    explicit EditorTemplate(QPlainTextEdit& editor);
+
+    [[nodiscard]] int lineCount() const override;
+    [[nodiscard]] QString line(int index) const override;
+    void replaceLine(int index, const QString& text) override;
+    void saveToFile(const QString& path, sealmill::FileAccess access) const override;
+    // Throws "Cannot open file <path>" or "Text exceeds memo capacity"; the
+    // editor is untouched then, and also when the file holds its very text.
+    void loadFromFile(const QString& path) override;
+    [[nodiscard]] QString text() const override;
+    void restoreText(const QString& text) override;
+
+    // A new document: empty, UTF-8.
+    void clear();
+
+    [[nodiscard]] bool isModified() const;
+    void setModified(bool modified);
+
+    [[nodiscard]] sealmill::TextEncoding encoding() const { return encoding_; }
+    [[nodiscard]] qsizetype capacity() const { return capacity_; }
+    void setCapacity(qsizetype characters) { capacity_ = characters; }
+
+private:
+    void setText(const QString& text);
+
+    QPlainTextEdit& editor_;
+    sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
+    qsizetype capacity_ = kDefaultCapacity;
+};
