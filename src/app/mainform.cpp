@@ -152,7 +152,7 @@ void TMainForm::SetFileName(const QString& name) {
     setWindowTitle(sealmill::namePart(name) + QStringLiteral(" - ") + kApplicationTitle);
 }
 
-bool TMainForm::CheckFileSave() {
+bool TMainForm::CheckFileSave(AfterSkippedSave skipped) {
     if (!template_->isModified()) {
         return true;
     }
@@ -164,7 +164,7 @@ bool TMainForm::CheckFileSave() {
     switch (answer) {
         case MessageButton::Yes:
             saveDocument();
-            return true;
+            return skipped == AfterSkippedSave::GoOn || !template_->isModified();
         case MessageButton::No:
             return true;
         default:
@@ -180,7 +180,7 @@ void TMainForm::newDocument() {
 
 void TMainForm::FileNew() {
     runCommand(dialogs_, this, [this] {
-        if (CheckFileSave()) {
+        if (CheckFileSave(AfterSkippedSave::Stop)) {
             newDocument();
         }
     });
@@ -267,7 +267,7 @@ void TMainForm::FileExit() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool proceed = false;
-    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(); });
+    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(AfterSkippedSave::Stop); });
     if (proceed) {
         event->accept();
     } else {

@@ -71,8 +71,10 @@ private:
     void FormCreate();
     void FormShow();
     void connectCommands();
-    // False when the user chose Cancel: the calling command stops.
-    [[nodiscard]] bool CheckFileSave();
+    // False when the user chose Cancel: the calling command stops. Commands that
+    // throw the text away also stop when a Yes did not end in a save.
+    enum class AfterSkippedSave { GoOn, Stop };
+    [[nodiscard]] bool CheckFileSave(AfterSkippedSave skipped = AfterSkippedSave::GoOn);
     void SetFileName(const QString& name);
     void newDocument();
     void saveDocument();
