@@ -37,25 +37,6 @@ private Q_SLOTS:
         QCOMPARE(rig.doc.text(), QStringLiteral("Serial @SERIAL@\nfixed\n"));
     }
 
-    void signerRequestPerNumber() {
-        PressRig rig;
-        rig.settings.serialFrom = QStringLiteral("-1");
-        rig.settings.serialTo = QStringLiteral("0");
-        rig.settings.pgpId = QStringLiteral("Key \"with\" quotes");
-        rig.settings.pass = QStringLiteral("pass phrase");
-
-        QCOMPARE(rig.loop.run(), PressResult::Succeeded);
-
-        QCOMPARE(rig.signer.requests.size(), 2);
-        const SignerRequest& first = rig.signer.requests.first();
-        QCOMPARE(first.program, rig.settings.pgpDir);
-        QCOMPARE(first.workFile, rig.out(QStringLiteral("Sealmill-1.tmp")));
-        QCOMPARE(first.outputFile, rig.out(QStringLiteral("out-1.asc")));
-        QCOMPARE(first.keyId, rig.settings.pgpId);
-        QCOMPARE(first.passPhrase, rig.settings.pass);
-        QVERIFY(rig.sink.signerWaits > 0);
-    }
-
     void temporaryFilesArePrivateAndGone() {
         PressRig rig;
         rig.settings.serialTo = QStringLiteral("2");
@@ -211,6 +192,9 @@ private Q_SLOTS:
     void valuesReadAfreshForEachNumber() {
         PressRig rig;
         rig.settings.serialTo = QStringLiteral("2");
+        rig.settings.pgpId = QStringLiteral("Key \"with\" quotes");
+        rig.settings.pass = QStringLiteral("pass phrase");
+        const QString firstSigner = rig.settings.pgpDir;
         const QString otherSigner = rig.temp.filePath(QStringLiteral("other signer"));
         QFile(otherSigner).open(QIODevice::WriteOnly);
         rig.sink.onPendingEvents = [&rig, otherSigner] {
@@ -223,6 +207,13 @@ private Q_SLOTS:
 
         QCOMPARE(rig.loop.run(), PressResult::Succeeded);
 
+        const SignerRequest& first = rig.signer.requests.at(0);
+        QCOMPARE(first.program, firstSigner);
+        QCOMPARE(first.workFile, rig.out(QStringLiteral("Sealmill1.tmp")));
+        QCOMPARE(first.outputFile, rig.out(QStringLiteral("out1.asc")));
+        QCOMPARE(first.keyId, QStringLiteral("Key \"with\" quotes"));
+        QCOMPARE(first.passPhrase, QStringLiteral("pass phrase"));
+        QVERIFY(rig.sink.signerWaits > 0);
         const SignerRequest& second = rig.signer.requests.at(1);
         QCOMPARE(second.program, otherSigner);
         QCOMPARE(second.keyId, QStringLiteral("key2"));

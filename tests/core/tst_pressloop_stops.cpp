@@ -152,13 +152,6 @@ private Q_SLOTS:
         verifyCleanEnd(rig, writes ? QStringList{QStringLiteral("out1.asc")} : QStringList{});
     }
 
-    void missingOutputNamesTheFile() {
-        PressRig rig;
-        rig.signer.writeOutput = false;
-        QCOMPARE(rig.loop.run(), PressResult::SignerFailed);
-        QVERIFY(rig.sink.errors.first().startsWith(rig.out(QStringLiteral("out1.asc"))));
-    }
-
     void fileFailuresMidRun_data() {
         QTest::addColumn<QString>("harm");
         QTest::addColumn<QString>("message");
