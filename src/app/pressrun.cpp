@@ -1,11 +1,250 @@
 #include "pressrun.h"
 
+#include "browsedirectorydlg.h"
+#include "commandguard.h"
+#include "dialogs.h"
+#include "mainform.h"
+#include "sealmillerror.h"
+#include "serialfield.h"
+#include "signer.h"
+#include "signerlocation.h"
 #include "ui_pressrun.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QShortcut>
+
+namespace {
+
+// A field read inside a rule, after step 1 made it readable; a failure here
+// can only come from a field written from outside the rules.
+qint32 numberOf(const QLineEdit* field) {
+    const auto number = sealmill::readSerialField(field->text());
+    if (!number) {
+        throw sealmill::SealmillError(sealmill::invalidIntegerMessage(field->text()));
+    }
+    return *number;
+}
+
+// What a serial field lets through: control characters (Backspace, Enter,
+// the Ctrl clipboard keys) and digits. Keys without a character pass too.
+bool acceptsTyped(const QKeyEvent& key) {
+    if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return true;
+    }
+    const QString text = key.text();
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() < 32 || (c >= u'0' && c <= u'9'); });
+}
+
+// Captions size themselves to their text, as they did with the font the
+// bounds were drawn for; one that would leave its parent wraps instead.
+void fitCaption(QLabel* label) {
+    constexpr int kMargin = 4;
+    const int room = label->parentWidget()->width() - label->x() - kMargin;
+    const int wanted = label->sizeHint().width();
+    if (wanted <= label->width()) {
+        return;
+    }
+    if (wanted <= room) {
+        label->resize(wanted, label->height());
+        return;
+    }
+    label->setWordWrap(true);
+    label->resize(room, std::max(label->height(), label->heightForWidth(room)));
+}
+
+}  // namespace
+
 TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::TPressRun>()), dialogs_(dialogs),
-      mainForm_(mainForm) {
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::TPressRun>()),
+      dialogs_(dialogs),
+      mainForm_(mainForm),
+      runDialog_(new TBrowseDirectoryDlg(dialogs, this)) {
     ui_->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    ui_->StatusBar->showMessage(kIdleStatus);
+    for (QLabel* caption : {ui_->FromLbl, ui_->ToLbl, ui_->Label6, ui_->label1, ui_->Label7,
+                            ui_->Label2}) {
+        fitCaption(caption);
+    }
+
+    runDialog_->setObjectName(QStringLiteral("RUNdialog"));
+    runDialog_->setTitle(QStringLiteral("Pick output destination"));
+    runDialog_->setRoot(TRootID::idDrives);
+    runDialog_->setOptions(TBrowseFlag::bfDirectoriesOnly | TBrowseFlag::bfComputers);
+
+    ui_->UpDown1->setBuddy(ui_->SerialFrom);
+    ui_->UpDown1->setRange(0, 32767);
+    ui_->UpDown2->setBuddy(ui_->SerialTo);
+    ui_->UpDown2->setRange(0, 100);
+    ui_->SerialFrom->installEventFilter(this);
+    ui_->SerialTo->installEventFilter(this);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, ui_->CancelBtn, &QPushButton::click);
+
+    FormCreate();
+
+    // Connected after the defaults are in, so no rule runs during creation.
+    connect(ui_->SerialFrom, &QLineEdit::textChanged, this, &TPressRun::SerialFromChange);
+    connect(ui_->SerialTo, &QLineEdit::textChanged, this, &TPressRun::SerialToChange);
+    connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TPressRun::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TPressRun::SpeedButton2Click);
+    connect(ui_->CancelBtn, &QPushButton::clicked, this, &TPressRun::CancelBtnClick);
+    connect(ui_->Run, &QPushButton::clicked, this, &TPressRun::RunClick);
 }
 
 TPressRun::~TPressRun() = default;
+
+QLineEdit* TPressRun::SerialFrom() const {
+    return ui_->SerialFrom;
+}
+QLineEdit* TPressRun::SerialTo() const {
+    return ui_->SerialTo;
+}
+QLineEdit* TPressRun::RunName() const {
+    return ui_->RunName;
+}
+QLineEdit* TPressRun::PGPid() const {
+    return ui_->PGPid;
+}
+QLineEdit* TPressRun::PassPhrase() const {
+    return ui_->PassPhrase;
+}
+QLabel* TPressRun::PGPdir() const {
+    return ui_->PGPdir;
+}
+QLabel* TPressRun::RUNdir() const {
+    return ui_->RUNdir;
+}
+QLabel* TPressRun::sumlabel() const {
+    return ui_->sumlabel;
+}
+QProgressBar* TPressRun::ProgressBar() const {
+    return ui_->ProgressBar;
+}
+QStatusBar* TPressRun::StatusBar() const {
+    return ui_->StatusBar;
+}
+QPushButton* TPressRun::CancelBtn() const {
+    return ui_->CancelBtn;
+}
+QPushButton* TPressRun::Run() const {
+    return ui_->Run;
+}
+SpinArrows* TPressRun::UpDown1() const {
+    return ui_->UpDown1;
+}
+SpinArrows* TPressRun::UpDown2() const {
+    return ui_->UpDown2;
+}
+
+void TPressRun::FormCreate() {
+    ui_->PGPdir->setText(sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
+    ui_->RUNdir->setText(sealmill::programDirectory(
+        QDir::toNativeSeparators(QCoreApplication::applicationFilePath())));
+    exitCodeNames_ = sealmill::exitCodeNames();
+}
+
+void TPressRun::FormShow() {
+    ui_->PGPid->setFocus();
+}
+
+void TPressRun::RunClick() {
+}
+
+void TPressRun::CancelBtnClick() {
+    tag_ = -1;
+    hide();
+    mainForm_.show();
+    mainForm_.raise();
+    mainForm_.activateWindow();
+}
+
+void TPressRun::SerialFromChange() {
+    runCommand(dialogs_, this, [this] { applySerialRule(ui_->SerialFrom, ui_->SerialTo, true); });
+}
+
+void TPressRun::SerialToChange() {
+    runCommand(dialogs_, this, [this] { applySerialRule(ui_->SerialTo, ui_->SerialFrom, false); });
+}
+
+// The two rules mirror each other. Every step reads the fields afresh: a
+// write runs the written field's rule at once, nested, to its end.
+void TPressRun::applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom) {
+    if (!sealmill::readSerialField(own->text())) {
+        dialogs_.message(this, {MessageKind::Error, kSerialError, MessageButton::Ok, {}});
+        own->setText(QStringLiteral("0"));
+    }
+    const bool outOfOrder =
+        ownIsFrom ? numberOf(own) > numberOf(other) : numberOf(own) < numberOf(other);
+    if (outOfOrder) {
+        other->setText(own->text());
+    }
+    if (numberOf(own) < 1) {
+        own->setText(QStringLiteral("1"));
+        return;
+    }
+    const qint64 count = qint64{numberOf(ui_->SerialTo)} - numberOf(ui_->SerialFrom) + 1;
+    ui_->sumlabel->setText(kSumPrefix + QString::number(count));
+}
+
+void TPressRun::SpeedButton1Click() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Path to PGP.EXE");
+#ifdef Q_OS_WIN
+    request.filters = {QStringLiteral("PGP program file (PGP.EXE)")};
+#else
+    request.filters = {QStringLiteral("PGP program file (PGP.EXE pgp pgpgpg)")};
+#endif
+    request.fileName = ui_->PGPdir->text();
+    request.mustExist = true;
+    if (const auto chosen = dialogs_.openFile(this, request)) {
+        ui_->PGPdir->setText(QDir::toNativeSeparators(chosen->fileName));
+    }
+}
+
+void TPressRun::SpeedButton2Click() {
+    if (runDialog_->Execute()) {
+        ui_->RUNdir->setText(runDialog_->Directory());
+    }
+}
+
+// Hints of this window are the application's current hint, which only the
+// main window's status line shows.
+bool TPressRun::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        QCoreApplication::sendEvent(&mainForm_, event);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool TPressRun::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == ui_->SerialFrom || watched == ui_->SerialTo) &&
+        event->type() == QEvent::KeyPress && !acceptsTyped(*static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TPressRun::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormShow();
+}
+
+// A close from the window manager is the Close button.
+void TPressRun::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    CancelBtnClick();
+}

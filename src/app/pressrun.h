@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLatin1StringView>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -7,6 +9,13 @@ namespace Ui {
 class TPressRun;
 }
 class Dialogs;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class SpinArrows;
+class TBrowseDirectoryDlg;
 class TMainForm;
 
 class TPressRun : public QWidget {
@@ -20,8 +29,60 @@ public:
     TPressRun(TPressRun&&) = delete;
     TPressRun& operator=(TPressRun&&) = delete;
 
+    // The status text of an idle window.
+    static constexpr QLatin1StringView kIdleStatus{"Choose your settings and press the button..."};
+    static constexpr QLatin1StringView kSerialError{
+        "This field requires a positive nonzero integer value!"};
+    static constexpr QLatin1StringView kSumPrefix{"Number to press: "};
+
+    // -1 once Close or Cancel was pressed; the run clears it.
+    [[nodiscard]] int Tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+
+    [[nodiscard]] const QStringList& ExitCodeNames() const { return exitCodeNames_; }
+
+    // The controls the run reads and writes.
+    [[nodiscard]] QLineEdit* SerialFrom() const;
+    [[nodiscard]] QLineEdit* SerialTo() const;
+    [[nodiscard]] QLineEdit* RunName() const;
+    [[nodiscard]] QLineEdit* PGPid() const;
+    [[nodiscard]] QLineEdit* PassPhrase() const;
+    [[nodiscard]] QLabel* PGPdir() const;
+    [[nodiscard]] QLabel* RUNdir() const;
+    [[nodiscard]] QLabel* sumlabel() const;
+    [[nodiscard]] QProgressBar* ProgressBar() const;
+    [[nodiscard]] QStatusBar* StatusBar() const;
+    [[nodiscard]] QPushButton* CancelBtn() const;
+    [[nodiscard]] QPushButton* Run() const;
+    [[nodiscard]] SpinArrows* UpDown1() const;
+    [[nodiscard]] SpinArrows* UpDown2() const;
+    [[nodiscard]] TBrowseDirectoryDlg* RUNdialog() const { return runDialog_; }
+    [[nodiscard]] TMainForm& MainForm() const { return mainForm_; }
+    [[nodiscard]] Dialogs& dialogs() const { return dialogs_; }
+
+public Q_SLOTS:
+    void RunClick();
+    void CancelBtnClick();
+    void SerialFromChange();
+    void SerialToChange();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void FormCreate();
+    void FormShow();
+    void applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom);
+
     std::unique_ptr<Ui::TPressRun> ui_;
     Dialogs& dialogs_;
     TMainForm& mainForm_;
+    TBrowseDirectoryDlg* runDialog_;
+    QStringList exitCodeNames_;
+    int tag_ = 0;
 };
