@@ -32,7 +32,12 @@ bool systemHasPrinters() {
 std::unique_ptr<QTextDocument> pagedCopy(const QPlainTextEdit& editor, QPrinter& printer) {
     auto copy = std::make_unique<QTextDocument>();
     copy->documentLayout()->setPaintDevice(&printer);
-    copy->setDefaultFont(editor.font());
+    QFont font = editor.font();
+    if (font.pointSizeF() <= 0) {
+        // A size in screen pixels would shrink on a printer's finer grid.
+        font.setPointSizeF(font.pixelSize() * 72.0 / std::max(1, editor.logicalDpiY()));
+    }
+    copy->setDefaultFont(font);
     QTextOption option = copy->defaultTextOption();
     option.setTabStopDistance(editor.tabStopDistance() * printer.logicalDpiX() /
                               std::max(1, editor.logicalDpiX()));
