@@ -68,8 +68,8 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
     ui_->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui_->StatusBar->showMessage(kIdleStatus);
-    for (QLabel* caption : {ui_->FromLbl, ui_->ToLbl, ui_->Label6, ui_->label1, ui_->Label7,
-                            ui_->Label2}) {
+    for (QLabel* caption :
+         {ui_->FromLbl, ui_->ToLbl, ui_->Label6, ui_->label1, ui_->Label7, ui_->Label2}) {
         fitCaption(caption);
     }
 
@@ -213,16 +213,6 @@ void TPressRun::SpeedButton2Click() {
     if (runDialog_->Execute()) {
         ui_->RUNdir->setText(runDialog_->Directory());
     }
-}
-
-// Hints of this window are the application's current hint, which only the
-// main window's status line shows.
-bool TPressRun::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        QCoreApplication::sendEvent(&mainForm_, event);
-        return true;
-    }
-    return QWidget::event(event);
 }
 
 bool TPressRun::eventFilter(QObject* watched, QEvent* event) {

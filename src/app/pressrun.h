@@ -60,7 +60,7 @@ public:
     [[nodiscard]] TMainForm& MainForm() const { return mainForm_; }
     [[nodiscard]] Dialogs& dialogs() const { return dialogs_; }
 
-public Q_SLOTS:
+    // Handlers, connected to their controls in the constructor.
     void RunClick();
     void CancelBtnClick();
     void SerialFromChange();
@@ -69,7 +69,6 @@ public Q_SLOTS:
     void SpeedButton2Click();
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
