@@ -3,23 +3,40 @@
 namespace sealmill {
 
 MemoryTemplate::MemoryTemplate(QString text, TextEncoding encoding)
-    : text_(std::move(text)), encoding_(encoding) {}
+    : lines_(text.split(u'\n')), encoding_(encoding) {
+}
 
-int MemoryTemplate::lineCount() const { return sealmill::lineCount(text_); }
+// The last entry is what follows the last break: an empty one is no line.
+int MemoryTemplate::lineCount() const {
+    const auto entries = static_cast<int>(lines_.size());
+    return lines_.constLast().isEmpty() ? entries - 1 : entries;
+}
 
-QString MemoryTemplate::line(int index) const { return lineAt(text_, index); }
+QString MemoryTemplate::line(int index) const {
+    return index >= 0 && index < lineCount() ? lines_.at(index) : QString();
+}
 
 void MemoryTemplate::replaceLine(int index, const QString& text) {
-    replaceLineAt(text_, index, text);
+    if (index >= 0 && index < lineCount()) {
+        lines_[index] = text;
+    }
+}
+
+QString MemoryTemplate::text() const {
+    return lines_.join(u'\n');
+}
+
+void MemoryTemplate::restoreText(const QString& text) {
+    lines_ = text.split(u'\n');
 }
 
 void MemoryTemplate::saveToFile(const QString& path, FileAccess access) const {
-    writeTemplateFile(path, encodeTemplateText(text_, encoding_), access);
+    writeTemplateFile(path, encodeTemplateText(text(), encoding_), access);
 }
 
 void MemoryTemplate::loadFromFile(const QString& path) {
     TemplateFileText loaded = readTemplateFile(path);
-    text_ = std::move(loaded.text);
+    lines_ = loaded.text.split(u'\n');
     encoding_ = loaded.encoding;
 }
 

@@ -2,6 +2,8 @@
 
 #include "templatelines.h"
 
+#include <QStringList>
+
 namespace sealmill {
 
 // The template document without an editor: for the command-line press and tests.
@@ -14,13 +16,15 @@ public:
     void replaceLine(int index, const QString& text) override;
     void saveToFile(const QString& path, FileAccess access) const override;
     void loadFromFile(const QString& path) override;
-    [[nodiscard]] QString text() const override { return text_; }
-    void restoreText(const QString& text) override { text_ = text; }
+    [[nodiscard]] QString text() const override;
+    void restoreText(const QString& text) override;
 
     [[nodiscard]] TextEncoding encoding() const { return encoding_; }
 
 private:
-    QString text_;
+    // Kept split at the breaks, so reading and replacing a line cost the
+    // line's length, not the text's: a press run touches every line per number.
+    QStringList lines_;
     TextEncoding encoding_;
 };
 
