@@ -38,7 +38,7 @@ public:
 
     static constexpr QLatin1StringView kUntitled{"Untitled"};
 
-public Q_SLOTS:
+public Q_SLOTS:  // NOLINT(readability-redundant-access-specifiers): moc needs the marker
     void ShowHint(const QString& hint);
     void FileNew();
     void FileOpen();
