@@ -3,6 +3,7 @@
 #include "terminal.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -27,9 +28,10 @@ QString ProgressMeter::barLine(int position, const QString& status, qint64 done,
                                qint64 elapsedMs, int width) {
     QString tail = QStringLiteral(" %1%  %2").arg(position, 3).arg(status);
     if (done > 0 && elapsedMs > 0) {
-        const double perSecond = static_cast<double>(done) * 1000.0 / elapsedMs;
+        const double perSecond =
+            static_cast<double>(done) * 1000.0 / static_cast<double>(elapsedMs);
         const qint64 left = std::max<qint64>(total - done, 0);
-        const auto secondsLeft = static_cast<qint64>(left / perSecond + 0.5);
+        const qint64 secondsLeft = std::llround(static_cast<double>(left) / perSecond);
         tail += QStringLiteral("  %1/s  %2 left")
                     .arg(perSecond, 0, 'f', perSecond < 10 ? 1 : 0)
                     .arg(clockText(secondsLeft));
