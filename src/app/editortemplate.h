@@ -37,6 +37,7 @@ public:
 
 private:
     void setText(const QString& text);
+    [[nodiscard]] bool replaceChangedLines(const QString& text);
 
     QPlainTextEdit& editor_;
     sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
