@@ -3,19 +3,26 @@
 #include "browsedirectorydlg.h"
 #include "commandguard.h"
 #include "dialogs.h"
+#include "editortemplate.h"
 #include "mainform.h"
+#include "pressloop.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
 #include "signer.h"
 #include "signerlocation.h"
 #include "ui_pressrun.h"
+#include "windowpresssettings.h"
+#include "windowpresssink.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextDocument>
 
 namespace {
 
@@ -64,8 +71,12 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
       ui_(std::make_unique<Ui::TPressRun>()),
       dialogs_(dialogs),
       mainForm_(mainForm),
-      runDialog_(new TBrowseDirectoryDlg(dialogs, this)) {
+      runDialog_(new TBrowseDirectoryDlg(dialogs, this)),
+      settings_(std::make_unique<WindowPressSettings>(*this)),
+      sink_(std::make_unique<WindowPressSink>(*this)),
+      loop_(std::make_unique<sealmill::PressLoop>(mainForm.templateLines(), *settings_, *sink_)) {
     ui_->setupUi(this);
+    sink_->setOnRunStarted([this] { beginDocumentRun(); });
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui_->StatusBar->showMessage(kIdleStatus);
     for (QLabel* caption :
@@ -155,7 +166,54 @@ void TPressRun::FormShow() {
     ui_->PGPid->setFocus();
 }
 
+// A click that lands between two numbers of a running press is ignored.
 void TPressRun::RunClick() {
+    if (loop_->isRunning()) {
+        return;
+    }
+    runCommand(dialogs_, this, [this] {
+        EditorTemplate& document = mainForm_.editorTemplate();
+        const bool modified = document.isModified();
+        const auto restore = qScopeGuard([this, &document, modified] {
+            if (undoSwitchedOff_) {
+                mainForm_.editor()->document()->setUndoRedoEnabled(true);
+                undoSwitchedOff_ = false;
+            }
+            document.setModified(modified);
+        });
+        (void)loop_->run();
+    });
+}
+
+// The numbers written into the document and taken out again are no edits of
+// the user's: Undo must not step through them. Switching undo off clears the
+// history, so it happens only once a run has really begun.
+void TPressRun::beginDocumentRun() {
+    QTextDocument* document = mainForm_.editor()->document();
+    if (loop_->isRunning() && document->isUndoRedoEnabled()) {
+        document->setUndoRedoEnabled(false);
+        undoSwitchedOff_ = true;
+    }
+}
+
+void TPressRun::InitPress() {
+    loop_->InitPress();
+}
+
+QString TPressRun::OutFilePrep(qint64 serial) const {
+    return loop_->OutFilePrep(serial);
+}
+
+void TPressRun::ReplaceVar(qint64 serial) {
+    loop_->ReplaceVar(serial);
+}
+
+bool TPressRun::UpdateOutput(qint64 serial) {
+    return loop_->UpdateOutput(serial);
+}
+
+bool TPressRun::isRunning() const {
+    return loop_->isRunning();
 }
 
 void TPressRun::CancelBtnClick() {

@@ -8,6 +8,9 @@
 namespace Ui {
 class TPressRun;
 }
+namespace sealmill {
+class PressLoop;
+}
 class Dialogs;
 class QLabel;
 class QLineEdit;
@@ -17,6 +20,8 @@ class QStatusBar;
 class SpinArrows;
 class TBrowseDirectoryDlg;
 class TMainForm;
+class WindowPressSettings;
+class WindowPressSink;
 
 class TPressRun : public QWidget {
     Q_OBJECT
@@ -68,6 +73,14 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
+    // The steps of a run, on the main window's document and this window's
+    // fields.
+    void InitPress();
+    [[nodiscard]] QString OutFilePrep(qint64 serial) const;
+    void ReplaceVar(qint64 serial);
+    [[nodiscard]] bool UpdateOutput(qint64 serial);
+    [[nodiscard]] bool isRunning() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -82,6 +95,12 @@ private:
     Dialogs& dialogs_;
     TMainForm& mainForm_;
     TBrowseDirectoryDlg* runDialog_;
+    void beginDocumentRun();
+
     QStringList exitCodeNames_;
     int tag_ = 0;
+    std::unique_ptr<WindowPressSettings> settings_;
+    std::unique_ptr<WindowPressSink> sink_;
+    std::unique_ptr<sealmill::PressLoop> loop_;
+    bool undoSwitchedOff_ = false;
 };
