@@ -17,8 +17,6 @@ private Q_SLOTS:
         QTest::newRow("truncated, not rounded") << 16777215ULL << "16,383 KB";
         QTest::newRow("seven digits, one comma") << kGiB << "1048,576 KB";
         QTest::newRow("past 31 bits") << 2 * kGiB << "2097,152 KB";
-        QTest::newRow("64 GiB") << 64 * kGiB << "67108,864 KB";
-        QTest::newRow("1 TiB") << 1024 * kGiB << "1073741,824 KB";
         QTest::newRow("largest count") << ~0ULL << "18014398509481,983 KB";
         QTest::newRow("exactly 1,000 KB") << 1000ULL * 1024ULL << "1,000 KB";
         QTest::newRow("999 KB: no comma") << 999ULL * 1024ULL + 1023ULL << "999 KB";

@@ -35,7 +35,7 @@ private Q_SLOTS:
 
     void signsEveryNumber() {
         PressRig rig(kTemplate);
-        const QString dir = rig.out(QStringLiteral("signed copies"));
+        const QString dir = rig.out(u"signed copies"_qs);
         QVERIFY(QDir().mkpath(dir));
         configure(rig, dir, GnupgHome::userId());
         PressLoop loop(rig.doc, rig.settings, rig.sink);  // the real signer
@@ -45,12 +45,12 @@ private Q_SLOTS:
         QVERIFY2(rig.sink.errors.isEmpty(), qPrintable(rig.sink.errors.join(u'|')));
         QStringList expected;
         for (int n = 98; n <= 101; ++n) {
-            expected << QStringLiteral("serial_no_%1.asc").arg(n);
+            expected << u"serial_no_%1.asc"_qs.arg(n);
         }
         expected.sort();
         QCOMPARE(filesIn(dir), expected);
         for (int n = 98; n <= 101; ++n) {
-            const QString file = dir + QStringLiteral("/serial_no_%1.asc").arg(n);
+            const QString file = dir + u"/serial_no_%1.asc"_qs.arg(n);
             QCOMPARE(home_->goodSignatureBy(file), home_->fingerprint());
             QByteArray text = home_->signedText(file);
             text.replace("\r\n", "\n");
@@ -59,21 +59,21 @@ private Q_SLOTS:
                                " / @SERIAL@\n");
         }
         QCOMPARE(rig.doc.text(), kTemplate);
-        QCOMPARE(rig.sink.count(QStringLiteral("succeeded")), 1);
+        QCOMPARE(rig.sink.count(u"succeeded"_qs), 1);
     }
 
     void wrongKeyStopsAtFirstNumber() {
         PressRig rig(kTemplate);
-        configure(rig, rig.outDir, QStringLiteral("nobody@example.invalid"));
+        configure(rig, rig.outDir, u"nobody@example.invalid"_qs);
         PressLoop loop(rig.doc, rig.settings, rig.sink);
 
         QCOMPARE(loop.run(), PressResult::SignerFailed);
 
         QCOMPARE(rig.sink.errors.size(), 1);
-        QVERIFY2(rig.sink.errors.first().startsWith(QStringLiteral("Error ")) ||
-                     rig.sink.errors.first().contains(QStringLiteral("was not written!")),
+        QVERIFY2(rig.sink.errors.first().startsWith(u"Error "_qs) ||
+                     rig.sink.errors.first().contains(u"was not written!"_qs),
                  qPrintable(rig.sink.errors.first()));
-        QCOMPARE(rig.sink.count(QStringLiteral("progress")), 0);
+        QCOMPARE(rig.sink.count(u"progress"_qs), 0);
         QVERIFY(filesIn(rig.outDir).isEmpty());
         QCOMPARE(rig.doc.text(), kTemplate);
     }
@@ -82,9 +82,9 @@ private:
     static void configure(PressRig& rig, const QString& dir, const QString& key) {
         rig.settings.runDir = dir;
         rig.settings.pgpDir = GnupgHome::pgpgpgProgram();
-        rig.settings.serialFrom = QStringLiteral("98");
-        rig.settings.serialTo = QStringLiteral("101");
-        rig.settings.runName = QStringLiteral("serial no @SERIAL@.asc");
+        rig.settings.serialFrom = u"98"_qs;
+        rig.settings.serialTo = u"101"_qs;
+        rig.settings.runName = u"serial no @SERIAL@.asc"_qs;
         rig.settings.pgpId = key;
         rig.settings.pass = GnupgHome::passPhrase();
     }

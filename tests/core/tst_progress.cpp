@@ -48,9 +48,8 @@ private Q_SLOTS:
     }
 
     void status() {
-        QCOMPARE(progressStatus(3, 5), QStringLiteral("3 of 5 processed"));
-        QCOMPARE(progressStatus(4294967296, 4294967296),
-                 QStringLiteral("4294967296 of 4294967296 processed"));
+        QCOMPARE(progressStatus(3, 5), u"3 of 5 processed"_qs);
+        QCOMPARE(progressStatus(4294967296, 4294967296), u"4294967296 of 4294967296 processed"_qs);
     }
 };
 

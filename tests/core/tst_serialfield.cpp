@@ -51,8 +51,8 @@ private Q_SLOTS:
     }
 
     void namesTheWholeTextInTheFailure() {
-        QCOMPARE(sealmill::invalidIntegerMessage(QStringLiteral(" 12a")),
-                 QStringLiteral("' 12a' is not a valid integer value"));
+        QCOMPARE(sealmill::invalidIntegerMessage(u" 12a"_qs),
+                 u"' 12a' is not a valid integer value"_qs);
     }
 };
 

@@ -7,35 +7,27 @@
 
 using sealmill::SignerOutcome;
 using sealmill::SignerRequest;
+using namespace Qt::StringLiterals;
+using Ending = SignerOutcome::Ending;
 
 namespace {
 
-// Sets the stand-in's environment for one test and clears it afterwards.
-class FakeSignerEnv {
-public:
-    FakeSignerEnv() = default;
-    FakeSignerEnv(const FakeSignerEnv&) = delete;
-    FakeSignerEnv& operator=(const FakeSignerEnv&) = delete;
-    FakeSignerEnv(FakeSignerEnv&&) = delete;
-    FakeSignerEnv& operator=(FakeSignerEnv&&) = delete;
-    ~FakeSignerEnv() {
-        for (const QByteArray& name : std::as_const(names_)) {
-            qunsetenv(name.constData());
-        }
-    }
-    void set(const char* name, const QByteArray& value) {
-        qputenv(name, value);
-        names_.append(name);
-    }
-
-private:
-    QByteArrayList names_;
-};
-
 SignerRequest request(const QTemporaryDir& dir) {
-    return {QStringLiteral(SEALMILL_FAKE_SIGNER), dir.filePath(QStringLiteral("Sealmill5.tmp")),
-            QStringLiteral("tarvix"), dir.filePath(QStringLiteral("out 5.txt")),
-            QStringLiteral("Morvenk4182")};
+    return {QStringLiteral(SEALMILL_FAKE_SIGNER), dir.filePath(u"Sealmill5.tmp"_s), u"tarvix"_s,
+            dir.filePath(u"out 5.txt"_s), u"Morvenk4182"_s};
+}
+
+// Runs the stand-in signer with FAKESIGNER_* variables set for this run only.
+SignerOutcome runFake(const SignerRequest& r, const QList<std::pair<const char*, QByteArray>>& env,
+                      const std::function<void()>& whileWaiting = {}) {
+    for (const auto& [name, value] : env) {
+        qputenv(name, value);
+    }
+    const SignerOutcome outcome = sealmill::runSigner(r, whileWaiting);
+    for (const auto& entry : env) {
+        qunsetenv(entry.first);
+    }
+    return outcome;
 }
 
 }  // namespace
@@ -45,78 +37,47 @@ class TestSigner : public QObject {
 
 private Q_SLOTS:
     void argumentsKeepEachValueWhole() {
-        const QString longPath = QStringLiteral("/tmp/") + QString(300, u'x');
-        const SignerRequest r{QStringLiteral("/opt/my pgp/PGP.EXE"), longPath,
-                              QStringLiteral("key \"with\" quotes"), QStringLiteral("/o u t.txt"),
-                              QStringLiteral("pass -o /etc/x +BATCHMODE")};
-        const QStringList expected{
-            QStringLiteral("-sta"),      longPath,
-            QStringLiteral("-u"),        QStringLiteral("key \"with\" quotes"),
-            QStringLiteral("-o"),        QStringLiteral("/o u t.txt"),
-            QStringLiteral("-z"),        QStringLiteral("pass -o /etc/x +BATCHMODE"),
-            QStringLiteral("+BATCHMODE")};
-        QCOMPARE(sealmill::signerArguments(r), expected);
-    }
-
-    void exitCodeTable() {
-        const QStringList names = sealmill::exitCodeNames();
-        QCOMPARE(names.size(), 34);
-        QCOMPARE(names.at(0), QStringLiteral("EXIT_OK"));
-        QCOMPARE(names.at(23), QStringLiteral("COMPRESS_ERROR"));
-        QCOMPARE(names.at(30), QStringLiteral("SIGNATURE_CHECK_ERROR"));
-        QCOMPARE(names.at(33), QStringLiteral("DECOMPRESS_ERROR"));
-        for (int unnamed : {8, 9, 24, 25, 26, 27, 28, 29}) {
-            QVERIFY2(names.at(unnamed).isEmpty(), qPrintable(QString::number(unnamed)));
-        }
+        const QString longPath = u"/tmp/"_s + QString(300, u'x');
+        const SignerRequest r{u"/opt/my pgp/PGP.EXE"_s, longPath, u"key \"with\" quotes"_s,
+                              u"/o u t.txt"_s, u"pass -o /etc/x +BATCHMODE"_s};
+        QCOMPARE(sealmill::signerArguments(r),
+                 QStringList({u"-sta"_s, longPath, u"-u"_s, u"key \"with\" quotes"_s, u"-o"_s,
+                              u"/o u t.txt"_s, u"-z"_s, u"pass -o /etc/x +BATCHMODE"_s,
+                              u"+BATCHMODE"_s}));
     }
 
     void failureMessages_data() {
-        QTest::addColumn<int>("ending");
+        QTest::addColumn<Ending>("ending");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");  // empty: success
-        const int exited = int(SignerOutcome::Ending::Exited);
-        QTest::newRow("0") << exited << 0 << QString();
-        QTest::newRow("127") << exited << 127 << QString();
-        QTest::newRow("8 unnamed") << exited << 8 << QStringLiteral("Error 8 occured:\r");
-        QTest::newRow("11") << exited << 11
-                            << QStringLiteral("Error 11 occured:\rNONEXIST_KEY_ERROR");
-        QTest::newRow("1") << exited << 1 << QStringLiteral("Error 1 occured:\rINVALID_FILE_ERROR");
-        QTest::newRow("200") << exited << 200
-                             << QStringLiteral("Error 200 occured:\runknown exit code");
+        QTest::newRow("0") << Ending::Exited << 0 << QString();
+        QTest::newRow("127") << Ending::Exited << 127 << QString();
+        QTest::newRow("8 unnamed") << Ending::Exited << 8 << u"Error 8 occured:\r"_s;
+        QTest::newRow("11") << Ending::Exited << 11 << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
+        QTest::newRow("200") << Ending::Exited << 200 << u"Error 200 occured:\runknown exit code"_s;
         QTest::newRow("not started")
-            << int(SignerOutcome::Ending::NotStarted) << 5
-            << QStringLiteral("Error -1 occured:\rsigner could not be started");
+            << Ending::NotStarted << 5 << u"Error -1 occured:\rsigner could not be started"_s;
         QTest::newRow("signal 0 is no success")
-            << int(SignerOutcome::Ending::Signalled) << 0
-            << QStringLiteral("Error 0 occured:\rterminated by signal 0");
-        QTest::newRow("signal 9") << int(SignerOutcome::Ending::Signalled) << 9
-                                  << QStringLiteral("Error 9 occured:\rterminated by signal 9");
+            << Ending::Signalled << 0 << u"Error 0 occured:\rterminated by signal 0"_s;
     }
     void failureMessages() {
-        QFETCH(int, ending);
+        QFETCH(Ending, ending);
         QFETCH(int, code);
         QFETCH(QString, message);
         SignerOutcome outcome;
-        outcome.ending = SignerOutcome::Ending(ending);
+        outcome.ending = ending;
         outcome.exitCode = code;
-        const auto text = sealmill::signerFailureMessage(outcome);
-        QCOMPARE(text.has_value(), !message.isEmpty());
-        if (text) {
-            QCOMPARE(*text, message);
-        }
+        QCOMPARE(sealmill::signerFailureMessage(outcome).value_or(QString()), message);
     }
 
     void runsTheSignerAndPassesItsArguments() {
         QTemporaryDir dir;
-        FakeSignerEnv env;
-        const QString log = dir.filePath(QStringLiteral("log"));
-        env.set("FAKESIGNER_LOG", log.toLocal8Bit());
-        env.set("FAKESIGNER_EXIT", "11");
+        const QString log = dir.filePath(u"log"_s);
         SignerRequest r = request(dir);
-        r.passPhrase = QStringLiteral("two words \"quoted\"");
-        int callbacks = 0;
-        const SignerOutcome outcome = sealmill::runSigner(r, [&] { ++callbacks; });
-        QCOMPARE(outcome.ending, SignerOutcome::Ending::Exited);
+        r.passPhrase = u"two words \"quoted\""_s;
+        const SignerOutcome outcome =
+            runFake(r, {{"FAKESIGNER_LOG", log.toLocal8Bit()}, {"FAKESIGNER_EXIT", "11"}});
+        QCOMPARE(outcome.ending, Ending::Exited);
         QCOMPARE(outcome.exitCode, 11);
         QFile logFile(log);
         QVERIFY(logFile.open(QIODevice::ReadOnly));
@@ -125,43 +86,39 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(r.outputFile));
     }
 
-    void signalledSignerIsAFailure() {
-#ifdef Q_OS_WIN
-        QSKIP("no signals on this platform");
+    // Killed by a signal, or no program to start: never a success.
+    void abnormalEndings_data() {
+        QTest::addColumn<QString>("program");  // "": the stand-in
+        QTest::addColumn<Ending>("ending");
+        QTest::addColumn<int>("code");
+#ifndef Q_OS_WIN
+        QTest::newRow("signal 9") << QString() << Ending::Signalled << 9;
 #endif
+        QTest::newRow("no such file") << u"/nonexistent/PGP.EXE"_s << Ending::NotStarted << -1;
+        QTest::newRow("a directory") << u"/"_s << Ending::NotStarted << -1;
+        QTest::newRow("empty") << u"<none>"_s << Ending::NotStarted << -1;
+    }
+    void abnormalEndings() {
+        QFETCH(QString, program);
+        QFETCH(Ending, ending);
+        QFETCH(int, code);
         QTemporaryDir dir;
-        FakeSignerEnv env;
-        env.set("FAKESIGNER_SIGNAL", "9");
-        const SignerOutcome outcome = sealmill::runSigner(request(dir));
-        QCOMPARE(outcome.ending, SignerOutcome::Ending::Signalled);
-        QCOMPARE(outcome.exitCode, 9);
+        SignerRequest r = request(dir);
+        if (!program.isEmpty()) {
+            r.program = program == u"<none>" ? QString() : program;
+        }
+        const SignerOutcome outcome = runFake(r, {{"FAKESIGNER_SIGNAL", "9"}});
+        QCOMPARE(outcome.ending, ending);
+        QCOMPARE(outcome.exitCode, code);
         QVERIFY(sealmill::signerFailureMessage(outcome).has_value());
     }
 
-    void missingProgramIsNotStarted_data() {
-        QTest::addColumn<QString>("program");
-        QTest::newRow("no such file") << QStringLiteral("/nonexistent/PGP.EXE");
-        QTest::newRow("a directory") << QStringLiteral("/");
-        QTest::newRow("empty") << QString();
-    }
-    void missingProgramIsNotStarted() {
-        QFETCH(QString, program);
-        QTemporaryDir dir;
-        SignerRequest r = request(dir);
-        r.program = program;
-        const SignerOutcome outcome = sealmill::runSigner(r);
-        QCOMPARE(outcome.ending, SignerOutcome::Ending::NotStarted);
-        QCOMPARE(outcome.exitCode, -1);
-        QVERIFY(sealmill::signerFailureMessage(outcome)->startsWith(u"Error -1 occured:\r"));
-    }
-
+    // About 8 MB on the two channels: only the tail is kept, nothing blocks.
     void largeOutputKeepsOnlyTheTail() {
         QTemporaryDir dir;
-        FakeSignerEnv env;
-        const QByteArray line(1000, 'x');
-        env.set("FAKESIGNER_PRINT", line + "-end\n");
-        env.set("FAKESIGNER_REPEAT", "4000");  // about 8 MB on the two channels
-        const SignerOutcome outcome = sealmill::runSigner(request(dir));
+        const SignerOutcome outcome =
+            runFake(request(dir), {{"FAKESIGNER_PRINT", QByteArray(1000, 'x') + "-end\n"},
+                                   {"FAKESIGNER_REPEAT", "4000"}});
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY(outcome.outputTail.size() > 1000);
         QVERIFY(outcome.outputTail.size() <= 8192);
@@ -170,11 +127,9 @@ private Q_SLOTS:
 
     void standardInputIsEmpty() {
         QTemporaryDir dir;
-        FakeSignerEnv env;
-        env.set("FAKESIGNER_READ_STDIN", "1");
         QElapsedTimer timer;
         timer.start();
-        const SignerOutcome outcome = sealmill::runSigner(request(dir));
+        const SignerOutcome outcome = runFake(request(dir), {{"FAKESIGNER_READ_STDIN", "1"}});
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY(outcome.outputTail.startsWith("stdin:0\n"));
         QVERIFY(timer.elapsed() < 30000);
@@ -182,11 +137,10 @@ private Q_SLOTS:
 
     void waitsWithoutTimeLimitAndCallsBack() {
         QTemporaryDir dir;
-        FakeSignerEnv env;
-        env.set("FAKESIGNER_SLEEP_MS", "400");
-        env.set("FAKESIGNER_EXIT", "127");
         int callbacks = 0;
-        const SignerOutcome outcome = sealmill::runSigner(request(dir), [&] { ++callbacks; });
+        const SignerOutcome outcome =
+            runFake(request(dir), {{"FAKESIGNER_SLEEP_MS", "400"}, {"FAKESIGNER_EXIT", "127"}},
+                    [&] { ++callbacks; });
         QCOMPARE(outcome.exitCode, 127);
         QVERIFY(callbacks >= 2);
         QVERIFY(!sealmill::signerFailureMessage(outcome).has_value());

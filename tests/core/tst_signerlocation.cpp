@@ -15,29 +15,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("environment");
         QTest::addColumn<QString>("expected");  // "<dir>" stands for the temporary directory
 
-        const QString pgp = QStringLiteral("/PGP.EXE");
-        QTest::newRow("found") << QStringList{QStringLiteral("HOME=/root"),
-                                              QStringLiteral("PGPPATH=<dir>")}
-                               << QStringLiteral("<dir>") + pgp;
+        const QString pgp = u"/PGP.EXE"_qs;
+        QTest::newRow("found") << QStringList{u"HOME=/root"_qs, u"PGPPATH=<dir>"_qs}
+                               << u"<dir>"_qs + pgp;
         QTest::newRow("final separator doubled")
-            << QStringList{QStringLiteral("PGPPATH=<dir>/")} << QStringLiteral("<dir>/") + pgp;
+            << QStringList{u"PGPPATH=<dir>/"_qs} << u"<dir>/"_qs + pgp;
         QTest::newRow("lower-case name keeps the value's case")
-            << QStringList{QStringLiteral("pgppath=<dir>/Keys")}
-            << QStringLiteral("<dir>/Keys") + pgp;
+            << QStringList{u"pgppath=<dir>/Keys"_qs} << u"<dir>/Keys"_qs + pgp;
         QTest::newRow("earlier entry containing the name wins")
-            << QStringList{QStringLiteral("OLDPGPPATH=<dir>"), QStringLiteral("PGPPATH=<dir>")}
-            << QStringLiteral("/");
+            << QStringList{u"OLDPGPPATH=<dir>"_qs, u"PGPPATH=<dir>"_qs} << u"/"_qs;
         QTest::newRow("match in a value")
-            << QStringList{QStringLiteral("PATH=/usr/bin:/opt/pgppath"),
-                           QStringLiteral("PGPPATH=<dir>")}
-            << QStringLiteral("/");
-        QTest::newRow("no entry") << QStringList{QStringLiteral("HOME=/root")}
-                                  << QStringLiteral("/");
-        QTest::newRow("empty block") << QStringList{} << QStringLiteral("/");
-        QTest::newRow("not a directory")
-            << QStringList{QStringLiteral("PGPPATH=<dir>/file")} << QStringLiteral("/");
-        QTest::newRow("empty value")
-            << QStringList{QStringLiteral("PGPPATH=")} << QStringLiteral("/");
+            << QStringList{u"PATH=/usr/bin:/opt/pgppath"_qs, u"PGPPATH=<dir>"_qs} << u"/"_qs;
+        QTest::newRow("no entry") << QStringList{u"HOME=/root"_qs} << u"/"_qs;
+        QTest::newRow("empty block") << QStringList{} << u"/"_qs;
+        QTest::newRow("not a directory") << QStringList{u"PGPPATH=<dir>/file"_qs} << u"/"_qs;
+        QTest::newRow("empty value") << QStringList{u"PGPPATH="_qs} << u"/"_qs;
     }
     void pgppathWalk() {
 #ifdef Q_OS_WIN
@@ -46,20 +38,20 @@ private Q_SLOTS:
         QFETCH(QStringList, environment);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Keys")));
-        QFile file(dir.filePath(QStringLiteral("file")));
+        QVERIFY(QDir(dir.path()).mkdir(u"Keys"_qs));
+        QFile file(dir.filePath(u"file"_qs));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         for (QString& entry : environment) {
-            entry.replace(QStringLiteral("<dir>"), dir.path());
+            entry.replace(u"<dir>"_qs, dir.path());
         }
-        expected.replace(QStringLiteral("<dir>"), dir.path());
+        expected.replace(u"<dir>"_qs, dir.path());
         QCOMPARE(signerPathFromEnvironment(environment), expected);
     }
 
     void processBlockKeepsEntries() {
         qputenv("SEALMILL_PROBE", "a=b");
-        QVERIFY(sealmill::processEnvironmentBlock().contains(QStringLiteral("SEALMILL_PROBE=a=b")));
+        QVERIFY(sealmill::processEnvironmentBlock().contains(u"SEALMILL_PROBE=a=b"_qs));
         qunsetenv("SEALMILL_PROBE");
     }
 
@@ -67,16 +59,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("expected");
 #ifdef Q_OS_WIN
-        QTest::newRow("root") << QStringLiteral("C:\\APP.EXE") << QStringLiteral("C:\\");
-        QTest::newRow("subdirectory")
-            << QStringLiteral("C:\\TOOLS\\APP.EXE") << QStringLiteral("C:\\TOOLS");
+        QTest::newRow("root") << u"C:\\APP.EXE"_qs << u"C:\\"_qs;
+        QTest::newRow("subdirectory") << u"C:\\TOOLS\\APP.EXE"_qs << u"C:\\TOOLS"_qs;
 #else
-        QTest::newRow("root") << QStringLiteral("/sealmill") << QStringLiteral("/");
-        QTest::newRow("subdirectory")
-            << QStringLiteral("/opt/x/sealmill") << QStringLiteral("/opt/x");
-        QTest::newRow("doubled separator kept")
-            << QStringLiteral("/opt//sealmill") << QStringLiteral("/opt//");
-        QTest::newRow("no directory part") << QStringLiteral("sealmill") << QString();
+        QTest::newRow("root") << u"/sealmill"_qs << u"/"_qs;
+        QTest::newRow("subdirectory") << u"/opt/x/sealmill"_qs << u"/opt/x"_qs;
+        QTest::newRow("doubled separator kept") << u"/opt//sealmill"_qs << u"/opt//"_qs;
+        QTest::newRow("no directory part") << u"sealmill"_qs << QString();
 #endif
     }
     void programDirectoryRule() {
