@@ -40,22 +40,10 @@ struct MainFormHarness {
 
     // The kinds of questions asked so far, e.g. "message,save".
     QString askedKinds() const {
+        static const char* const kNames[] = {"message", "open", "save", "other", "other"};
         QStringList kinds;
         for (const auto& q : dialogs.asked) {
-            switch (q.kind) {
-                case FakeDialogs::Kind::Message:
-                    kinds << QStringLiteral("message");
-                    break;
-                case FakeDialogs::Kind::OpenFile:
-                    kinds << QStringLiteral("open");
-                    break;
-                case FakeDialogs::Kind::SaveFile:
-                    kinds << QStringLiteral("save");
-                    break;
-                default:
-                    kinds << QStringLiteral("other");
-                    break;
-            }
+            kinds << QLatin1String(kNames[static_cast<int>(q.kind)]);
         }
         return kinds.join(u',');
     }

@@ -17,9 +17,9 @@ public:
 
     struct Question {
         Kind kind;
-        MessageRequest message;        // for Kind::Message
-        FileDialogRequest file;        // for OpenFile / SaveFile
-        DirectoryRequest directory;    // for Directory
+        MessageRequest message;      // for Kind::Message
+        FileDialogRequest file;      // for OpenFile / SaveFile
+        DirectoryRequest directory;  // for Directory
         PrintDialogKind print = PrintDialogKind::Print;
         [[nodiscard]] QString caption() const { return messageCaption(message.kind); }
     };
@@ -57,6 +57,7 @@ private:
         std::function<void(QPrinter&)> choose;
         std::function<void()> during;
     };
+    void queue(Answer answer);
     std::optional<Answer> next();
 
     QList<Answer> answers_;

@@ -96,20 +96,19 @@ QString permissionText(const QString& path) {
     if (!info.exists()) {
         return {};
     }
-    const QFileDevice::Permissions p = info.permissions();
-    const auto bit = [&](QFileDevice::Permission flag, char c) {
-        return QChar::fromLatin1(p.testFlag(flag) ? c : '-');
-    };
-    return QString() + bit(QFileDevice::ReadOwner, 'r') + bit(QFileDevice::WriteOwner, 'w') +
-           bit(QFileDevice::ExeOwner, 'x') + bit(QFileDevice::ReadGroup, 'r') +
-           bit(QFileDevice::WriteGroup, 'w') + bit(QFileDevice::ExeGroup, 'x') +
-           bit(QFileDevice::ReadOther, 'r') + bit(QFileDevice::WriteOther, 'w') +
-           bit(QFileDevice::ExeOther, 'x');
+    static const QFileDevice::Permission kBits[] = {
+        QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner,
+        QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup,
+        QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther};
+    QString text;
+    for (int i = 0; i < 9; ++i) {
+        text += info.permissions().testFlag(kBits[i]) ? QChar::fromLatin1("rwx"[i % 3]) : u'-';
+    }
+    return text;
 }
 
 QStringList filesIn(const QString& dir) {
-    QStringList names = QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    return names;
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 PressRig::PressRig(const QString& templateText)
