@@ -140,15 +140,6 @@ private Q_SLOTS:
         QVERIFY(ws.calls().isEmpty());
     }
 
-    void helpDocumentsPassPhraseAndStatuses() {
-        const Run run = press({QStringLiteral("--help")});
-        QCOMPARE(run.exitCode, 0);
-        for (const char* needle :
-             {"--passphrase-fd", "--dry-run", "SEALMILL_PASSPHRASE", "signer's", "143"}) {
-            QVERIFY2(run.out.contains(QLatin1String(needle)), needle);
-        }
-    }
-
     void refusedSettingsExitThree() {
         Workspace ws;
         QStringList longDir = pressArguments(QStringLiteral("1"), QStringLiteral("2"));
