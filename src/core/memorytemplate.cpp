@@ -2,7 +2,7 @@
 
 namespace sealmill {
 
-MemoryTemplate::MemoryTemplate(QString text, TextEncoding encoding)
+MemoryTemplate::MemoryTemplate(const QString& text, TextEncoding encoding)
     : lines_(text.split(u'\n')), encoding_(encoding) {
 }
 

@@ -9,7 +9,7 @@ namespace sealmill {
 // The template document without an editor: for the command-line press and tests.
 class MemoryTemplate final : public TemplateLines {
 public:
-    explicit MemoryTemplate(QString text = {}, TextEncoding encoding = TextEncoding::Utf8);
+    explicit MemoryTemplate(const QString& text = {}, TextEncoding encoding = TextEncoding::Utf8);
 
     [[nodiscard]] int lineCount() const override;
     [[nodiscard]] QString line(int index) const override;
