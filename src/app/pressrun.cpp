@@ -74,7 +74,8 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
       runDialog_(new TBrowseDirectoryDlg(dialogs, this)),
       settings_(std::make_unique<WindowPressSettings>(*this)),
       sink_(std::make_unique<WindowPressSink>(*this)),
-      loop_(std::make_unique<sealmill::PressLoop>(mainForm.templateLines(), *settings_, *sink_)) {
+      loop_(std::make_unique<sealmill::PressLoop>(mainForm.templateLines(), *settings_, *sink_,
+                                                  &TPressRun::WinExecAndWait)) {
     ui_->setupUi(this);
     sink_->setOnRunStarted([this] { beginDocumentRun(); });
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -167,6 +168,11 @@ void TPressRun::FormShow() {
 }
 
 // A click that lands between two numbers of a running press is ignored.
+sealmill::SignerOutcome TPressRun::WinExecAndWait(const sealmill::SignerRequest& request,
+                                                  const std::function<void()>& whileWaiting) {
+    return sealmill::runSigner(request, whileWaiting);
+}
+
 void TPressRun::RunClick() {
     if (loop_->isRunning()) {
         return;

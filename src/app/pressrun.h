@@ -1,8 +1,11 @@
 #pragma once
 
+#include "signer.h"
+
 #include <QLatin1StringView>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -80,6 +83,11 @@ public:
     void ReplaceVar(qint64 serial);
     [[nodiscard]] bool UpdateOutput(qint64 serial);
     [[nodiscard]] bool isRunning() const;
+
+    // Starts the signer with no window of its own and waits for it, painting
+    // this window meanwhile; the run's signer for every number.
+    static sealmill::SignerOutcome WinExecAndWait(const sealmill::SignerRequest& request,
+                                                  const std::function<void()>& whileWaiting);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
