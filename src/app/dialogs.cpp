@@ -4,17 +4,17 @@
 
 QString messageCaption(MessageKind kind) {
     switch (kind) {
-    case MessageKind::Warning:
-        return QStringLiteral("Warning");
-    case MessageKind::Error:
-        return QStringLiteral("Error");
-    case MessageKind::Information:
-        return QStringLiteral("Information");
-    case MessageKind::Confirmation:
-        return QStringLiteral("Confirm");
-    case MessageKind::Plain:
-    case MessageKind::Failure:
-        break;
+        case MessageKind::Warning:
+            return QStringLiteral("Warning");
+        case MessageKind::Error:
+            return QStringLiteral("Error");
+        case MessageKind::Information:
+            return QStringLiteral("Information");
+        case MessageKind::Confirmation:
+            return QStringLiteral("Confirm");
+        case MessageKind::Plain:
+        case MessageKind::Failure:
+            break;
     }
     return sealmill::kApplicationTitle;
 }

@@ -39,13 +39,13 @@ struct MessageRequest {
 [[nodiscard]] MessageButton defaultAnswer(MessageButtons buttons);
 
 struct FileDialogRequest {
-    QString title;            // empty: the platform's own
-    QStringList filters;      // "Description (*.pattern)" entries, in order
-    QString selectedFilter;   // empty: the first
-    QString fileName;         // initial name, may hold a directory part
+    QString title;           // empty: the platform's own
+    QStringList filters;     // "Description (*.pattern)" entries, in order
+    QString selectedFilter;  // empty: the first
+    QString fileName;        // initial name, may hold a directory part
     bool showReadOnlyBox = false;
-    bool readOnly = false;    // initial state of that box
-    bool mustExist = false;   // the path and the file must exist
+    bool readOnly = false;   // initial state of that box
+    bool mustExist = false;  // the path and the file must exist
 };
 
 struct FileDialogResult {

@@ -11,17 +11,17 @@ namespace {
 
 QMessageBox::Icon iconOf(MessageKind kind) {
     switch (kind) {
-    case MessageKind::Warning:
-        return QMessageBox::Warning;
-    case MessageKind::Error:
-    case MessageKind::Failure:
-        return QMessageBox::Critical;
-    case MessageKind::Information:
-        return QMessageBox::Information;
-    case MessageKind::Confirmation:
-        return QMessageBox::Question;
-    case MessageKind::Plain:
-        break;
+        case MessageKind::Warning:
+            return QMessageBox::Warning;
+        case MessageKind::Error:
+        case MessageKind::Failure:
+            return QMessageBox::Critical;
+        case MessageKind::Information:
+            return QMessageBox::Information;
+        case MessageKind::Confirmation:
+            return QMessageBox::Question;
+        case MessageKind::Plain:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -116,8 +116,7 @@ std::optional<FileDialogResult> QtDialogs::saveFile(QWidget* parent,
 }
 
 std::optional<QString> QtDialogs::directory(QWidget* parent, const DirectoryRequest& request) {
-    QString chosen = QFileDialog::getExistingDirectory(parent, request.title,
-                                                       request.rootDirectory,
+    QString chosen = QFileDialog::getExistingDirectory(parent, request.title, request.rootDirectory,
                                                        QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) {
         return std::nullopt;

@@ -29,7 +29,7 @@ public:
     virtual ~TemplateLines() = default;
 
     [[nodiscard]] virtual int lineCount() const = 0;
-    [[nodiscard]] virtual QString line(int index) const = 0;  // "" past the end
+    [[nodiscard]] virtual QString line(int index) const = 0;       // "" past the end
     virtual void replaceLine(int index, const QString& text) = 0;  // no-op past the end
     virtual void saveToFile(const QString& path, FileAccess access) const = 0;
     virtual void loadFromFile(const QString& path) = 0;

@@ -21,12 +21,12 @@ private Q_SLOTS:
     }
 
     void barStaysSaneAtTheEdges() {
-        const QString first = ProgressMeter::barLine(0, QStringLiteral("0 of 9 processed"), 0, 9,
-                                                     0, 20);
+        const QString first =
+            ProgressMeter::barLine(0, QStringLiteral("0 of 9 processed"), 0, 9, 0, 20);
         QVERIFY(!first.contains(u'#'));
         QVERIFY(!first.contains(QStringLiteral("left")));  // no rate before the first number
-        const QString slow = ProgressMeter::barLine(1, QStringLiteral("1 of 100 processed"), 1,
-                                                    100, 3600 * 1000, 120);
+        const QString slow = ProgressMeter::barLine(1, QStringLiteral("1 of 100 processed"), 1, 100,
+                                                    3600 * 1000, 120);
         QVERIFY2(slow.contains(QStringLiteral("99:00:00 left")), qPrintable(slow));
     }
 
