@@ -10,6 +10,7 @@
 #include "editortemplate.h"
 #include "memorytemplate.h"
 #include "pressloop.h"
+#include "storedpresssettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,20 +24,6 @@
 using namespace sealmill;
 
 namespace {
-
-struct Settings final : PressSettings {
-    QString dir;
-    QString to;
-    [[nodiscard]] QString outputDirectoryText() const override { return dir; }
-    [[nodiscard]] QString signerPath() const override {
-        return QCoreApplication::applicationFilePath();
-    }
-    [[nodiscard]] QString serialFromText() const override { return QStringLiteral("1"); }
-    [[nodiscard]] QString serialToText() const override { return to; }
-    [[nodiscard]] QString namePattern() const override { return QStringLiteral("o@SERIAL@.asc"); }
-    [[nodiscard]] QString keyId() const override { return QStringLiteral("k"); }
-    [[nodiscard]] QString passPhrase() const override { return QStringLiteral("p"); }
-};
 
 struct QuietSink final : PressSink {
     int tag = 0;
@@ -80,9 +67,14 @@ QString templateOf(qsizetype bytes) {
 
 double msPerNumber(TemplateLines& lines, int numbers) {
     QTemporaryDir dir(QStringLiteral("/tmp/smb-XXXXXX"));
-    Settings settings;
-    settings.dir = dir.path();
-    settings.to = QString::number(numbers);
+    StoredPressSettings settings;
+    settings.runDir = dir.path();
+    settings.pgpDir = QCoreApplication::applicationFilePath();
+    settings.serialFrom = QStringLiteral("1");
+    settings.serialTo = QString::number(numbers);
+    settings.runName = QStringLiteral("o@SERIAL@.asc");
+    settings.pgpId = QStringLiteral("k");
+    settings.pass = QStringLiteral("p");
     QuietSink sink;
     PressLoop loop(lines, settings, sink, copySigner);
     QElapsedTimer clock;

@@ -3,7 +3,6 @@
 #include "cancelsignals.h"
 #include "consolesink.h"
 #include "exitstatus.h"
-#include "fixedsettings.h"
 #include "memorytemplate.h"
 #include "outputpath.h"
 #include "passphrase.h"
@@ -11,6 +10,7 @@
 #include "pressloop.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
+#include "storedpresssettings.h"
 #include "terminal.h"
 
 #include <QTextStream>
@@ -105,14 +105,14 @@ int runPressJob(const PressOptions& options) {
         return kExitUsage;
     }
 
-    FixedSettings settings;
-    settings.outputDirectory = options.outputDirectory;
-    settings.signer = options.signerPath;
-    settings.from = options.fromText;
-    settings.to = options.toText;
-    settings.pattern = options.namePattern;
-    settings.key = options.keyId;
-    settings.passphrase = *passphrase.passphrase;
+    sealmill::StoredPressSettings settings;
+    settings.runDir = options.outputDirectory;
+    settings.pgpDir = options.signerPath;
+    settings.serialFrom = options.fromText;
+    settings.serialTo = options.toText;
+    settings.runName = options.namePattern;
+    settings.pgpId = options.keyId;
+    settings.pass = *passphrase.passphrase;
 
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar

@@ -2,9 +2,9 @@
 
 #include "memorytemplate.h"
 #include "pressloop.h"
-#include "presssettings.h"
 #include "presssink.h"
 #include "signer.h"
+#include "storedpresssettings.h"
 
 #include <QList>
 #include <QMetaType>
@@ -22,22 +22,14 @@ Q_DECLARE_METATYPE(sealmill::PressResult)
 // Test doubles for the press loop: settings a test can change at any moment,
 // a sink that records what the user would see, and an in-process signer.
 
-struct MemorySettings final : sealmill::PressSettings {
-    QString runDir;
-    QString pgpDir;
-    QString serialFrom = QStringLiteral("1");
-    QString serialTo = QStringLiteral("1");
-    QString runName = QStringLiteral("out@SERIAL@.asc");
-    QString pgpId = QStringLiteral("key");
-    QString pass = QStringLiteral("pass");
-
-    [[nodiscard]] QString outputDirectoryText() const override { return runDir; }
-    [[nodiscard]] QString signerPath() const override { return pgpDir; }
-    [[nodiscard]] QString serialFromText() const override { return serialFrom; }
-    [[nodiscard]] QString serialToText() const override { return serialTo; }
-    [[nodiscard]] QString namePattern() const override { return runName; }
-    [[nodiscard]] QString keyId() const override { return pgpId; }
-    [[nodiscard]] QString passPhrase() const override { return pass; }
+// Defaults that let a run start once a test names its directory and signer.
+struct MemorySettings final : sealmill::StoredPressSettings {
+    MemorySettings() {
+        serialFrom = serialTo = QStringLiteral("1");
+        runName = QStringLiteral("out@SERIAL@.asc");
+        pgpId = QStringLiteral("key");
+        pass = QStringLiteral("pass");
+    }
 };
 
 struct RecordingSink final : sealmill::PressSink {
