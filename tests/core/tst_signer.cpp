@@ -1,149 +1,63 @@
 #include "signer.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using sealmill::SignerOutcome;
-using sealmill::SignerRequest;
-using namespace Qt::StringLiterals;
+using namespace sealmill;
 using Ending = SignerOutcome::Ending;
-
-namespace {
-
-SignerRequest request(const QTemporaryDir& dir) {
-    return {QStringLiteral(SEALMILL_FAKE_SIGNER), dir.filePath(u"Sealmill5.tmp"_s), u"tarvix"_s,
-            dir.filePath(u"out 5.txt"_s), u"Morvenk4182"_s};
-}
-
-// Runs the stand-in signer with FAKESIGNER_* variables set for this run only.
-SignerOutcome runFake(const SignerRequest& r, const QList<std::pair<const char*, QByteArray>>& env,
-                      const std::function<void()>& whileWaiting = {}) {
-    for (const auto& [name, value] : env) {
-        qputenv(name, value);
-    }
-    const SignerOutcome outcome = sealmill::runSigner(r, whileWaiting);
-    for (const auto& entry : env) {
-        qunsetenv(entry.first);
-    }
-    return outcome;
-}
-
-}  // namespace
 
 class TestSigner : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void argumentsKeepEachValueWhole() {
-        const QString longPath = u"/tmp/"_s + QString(300, u'x');
-        const SignerRequest r{u"/opt/my pgp/PGP.EXE"_s, longPath, u"key \"with\" quotes"_s,
-                              u"/o u t.txt"_s, u"pass -o /etc/x +BATCHMODE"_s};
-        QCOMPARE(sealmill::signerArguments(r),
-                 QStringList({u"-sta"_s, longPath, u"-u"_s, u"key \"with\" quotes"_s, u"-o"_s,
-                              u"/o u t.txt"_s, u"-z"_s, u"pass -o /etc/x +BATCHMODE"_s,
-                              u"+BATCHMODE"_s}));
-    }
-
-    void failureMessages_data() {
+    void runsTheSigner_data() {
+        QTest::addColumn<QByteArray>("setting");
         QTest::addColumn<Ending>("ending");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");  // empty: success
-        QTest::newRow("0") << Ending::Exited << 0 << QString();
-        QTest::newRow("127") << Ending::Exited << 127 << QString();
-        QTest::newRow("8 unnamed") << Ending::Exited << 8 << u"Error 8 occured:\r"_s;
-        QTest::newRow("11") << Ending::Exited << 11 << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
-        QTest::newRow("200") << Ending::Exited << 200 << u"Error 200 occured:\runknown exit code"_s;
-        QTest::newRow("not started")
-            << Ending::NotStarted << 5 << u"Error -1 occured:\rsigner could not be started"_s;
-        QTest::newRow("signal 0 is no success")
-            << Ending::Signalled << 0 << u"Error 0 occured:\rterminated by signal 0"_s;
+        const auto row = [](const char* name, const QByteArray& setting, Ending ending, int code,
+                            const QString& message = {}) {
+            QTest::newRow(name) << setting << ending << code << message;
+        };
+        row("exit 11", "EXIT=11", Ending::Exited, 11, u"Error 11 occured:\rNONEXIST_KEY_ERROR"_qs);
+        row("exit 8, unnamed", "EXIT=8", Ending::Exited, 8, u"Error 8 occured:\r"_qs);
+        row("exit 127 is success", "EXIT=127", Ending::Exited, 127);
+        row("waits", "SLEEP_MS=300", Ending::Exited, 0);
+        row("signal 9", "SIGNAL=9", Ending::Signalled, 9,
+            u"Error 9 occured:\rterminated by signal 9"_qs);
+        row("pipes drained", "PRINT=" + QByteArray(100000, 'x'), Ending::Exited, 0);
+        row("input is empty", "READ_STDIN=1", Ending::Exited, 0);
+        row("cannot start", "PROGRAM=/no/PGP", Ending::NotStarted, -1,
+            u"Error -1 occured:\rsigner could not be started"_qs);
     }
-    void failureMessages() {
+    void runsTheSigner() {
+        QFETCH(QByteArray, setting);
         QFETCH(Ending, ending);
         QFETCH(int, code);
         QFETCH(QString, message);
-        SignerOutcome outcome;
-        outcome.ending = ending;
-        outcome.exitCode = code;
-        QCOMPARE(sealmill::signerFailureMessage(outcome).value_or(QString()), message);
-    }
-
-    void runsTheSignerAndPassesItsArguments() {
+        const QByteArray variable = "FAKESIGNER_" + setting.left(setting.indexOf('='));
         QTemporaryDir dir;
-        const QString log = dir.filePath(u"log"_s);
-        SignerRequest r = request(dir);
-        r.passPhrase = u"two words \"quoted\""_s;
-        const SignerOutcome outcome =
-            runFake(r, {{"FAKESIGNER_LOG", log.toLocal8Bit()}, {"FAKESIGNER_EXIT", "11"}});
-        QCOMPARE(outcome.ending, Ending::Exited);
-        QCOMPARE(outcome.exitCode, 11);
-        QFile logFile(log);
-        QVERIFY(logFile.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(logFile.readAll()),
-                 sealmill::signerArguments(r).join(u'\x1f') + u'\n');
-        QVERIFY(QFile::exists(r.outputFile));
-    }
-
-    // Killed by a signal, or no program to start: never a success.
-    void abnormalEndings_data() {
-        QTest::addColumn<QString>("program");  // "": the stand-in
-        QTest::addColumn<Ending>("ending");
-        QTest::addColumn<int>("code");
-#ifndef Q_OS_WIN
-        QTest::newRow("signal 9") << QString() << Ending::Signalled << 9;
-#endif
-        QTest::newRow("no such file") << u"/nonexistent/PGP.EXE"_s << Ending::NotStarted << -1;
-        QTest::newRow("a directory") << u"/"_s << Ending::NotStarted << -1;
-        QTest::newRow("empty") << u"<none>"_s << Ending::NotStarted << -1;
-    }
-    void abnormalEndings() {
-        QFETCH(QString, program);
-        QFETCH(Ending, ending);
-        QFETCH(int, code);
-        QTemporaryDir dir;
-        SignerRequest r = request(dir);
-        if (!program.isEmpty()) {
-            r.program = program == u"<none>" ? QString() : program;
-        }
-        const SignerOutcome outcome = runFake(r, {{"FAKESIGNER_SIGNAL", "9"}});
+        const QString work = dir.filePath(u"Sealmill5.tmp"_qs), out = dir.filePath(u"out 5"_qs);
+        const SignerRequest r{
+            setting.startsWith("PROGRAM") ? u"/no/PGP"_qs : QStringLiteral(SEALMILL_FAKE_SIGNER),
+            work, u"k \"q\""_qs, out, u"p -o x"_qs};
+        qputenv("FAKESIGNER_LOG", dir.filePath(u"log"_qs).toLocal8Bit());
+        qputenv(variable, setting.mid(setting.indexOf('=') + 1));
+        int waits = 0;
+        const SignerOutcome outcome = runSigner(r, [&waits] { ++waits; });
+        qunsetenv(variable);
         QCOMPARE(outcome.ending, ending);
         QCOMPARE(outcome.exitCode, code);
-        QVERIFY(sealmill::signerFailureMessage(outcome).has_value());
-    }
-
-    // About 8 MB on the two channels: only the tail is kept, nothing blocks.
-    void largeOutputKeepsOnlyTheTail() {
-        QTemporaryDir dir;
-        const SignerOutcome outcome =
-            runFake(request(dir), {{"FAKESIGNER_PRINT", QByteArray(1000, 'x') + "-end\n"},
-                                   {"FAKESIGNER_REPEAT", "4000"}});
-        QCOMPARE(outcome.exitCode, 0);
-        QVERIFY(outcome.outputTail.size() > 1000);
+        QCOMPARE(signerFailureMessage(outcome).value_or(QString()), message);
         QVERIFY(outcome.outputTail.size() <= 8192);
-        QVERIFY(outcome.outputTail.endsWith("-end\n"));
-    }
-
-    void standardInputIsEmpty() {
-        QTemporaryDir dir;
-        QElapsedTimer timer;
-        timer.start();
-        const SignerOutcome outcome = runFake(request(dir), {{"FAKESIGNER_READ_STDIN", "1"}});
-        QCOMPARE(outcome.exitCode, 0);
-        QVERIFY(outcome.outputTail.startsWith("stdin:0\n"));
-        QVERIFY(timer.elapsed() < 30000);
-    }
-
-    void waitsWithoutTimeLimitAndCallsBack() {
-        QTemporaryDir dir;
-        int callbacks = 0;
-        const SignerOutcome outcome =
-            runFake(request(dir), {{"FAKESIGNER_SLEEP_MS", "400"}, {"FAKESIGNER_EXIT", "127"}},
-                    [&] { ++callbacks; });
-        QCOMPARE(outcome.exitCode, 127);
-        QVERIFY(callbacks >= 2);
-        QVERIFY(!sealmill::signerFailureMessage(outcome).has_value());
+        QVERIFY(!setting.startsWith("READ_STDIN") || outcome.outputTail.startsWith("stdin:0\n"));
+        QVERIFY(!setting.startsWith("SLEEP_MS") || waits > 0);
+        QFile log(dir.filePath(u"log"_qs));
+        const QStringList args{u"-sta"_qs, work,     u"-u"_qs,     u"k \"q\""_qs,   u"-o"_qs,
+                               out,        u"-z"_qs, u"p -o x"_qs, u"+BATCHMODE"_qs};
+        QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray(),
+                 code == -1 ? QByteArray() : args.join(u'\x1f').toLocal8Bit() + '\n');
     }
 };
 

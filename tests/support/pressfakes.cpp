@@ -1,7 +1,6 @@
 #include "pressfakes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 char* sealmill::toString(PressResult result) {
@@ -9,34 +8,6 @@ char* sealmill::toString(PressResult result) {
                                              "Cancelled", "OutputExists",   "SignerFailed",
                                              "RangeLost", "FileFailed"};
     return qstrdup(kNames[static_cast<int>(result)]);
-}
-
-using sealmill::SignerOutcome;
-using sealmill::SignerRequest;
-
-void RecordingSink::runStarted() {
-    log << QStringLiteral("started");
-}
-
-void RecordingSink::progress(int position, const QString& status) {
-    positions << position;
-    statuses << status;
-    log << QStringLiteral("progress %1 %2").arg(position).arg(status);
-}
-
-void RecordingSink::error(const QString& text, const QString& details) {
-    errors << text;
-    errorDetails << details;
-    log << QStringLiteral("error ") + text;
-}
-
-void RecordingSink::failure(const QString& message) {
-    failures << message;
-    log << QStringLiteral("failure ") + message;
-}
-
-void RecordingSink::idle() {
-    log << QStringLiteral("idle");
 }
 
 void RecordingSink::succeeded() {
@@ -51,60 +22,22 @@ void RecordingSink::processPendingEvents() {
     }
 }
 
-int RecordingSink::count(const QString& prefix) const {
-    int n = 0;
-    for (const QString& entry : log) {
-        n += entry.startsWith(prefix) ? 1 : 0;
-    }
-    return n;
-}
-
-std::function<SignerOutcome(const SignerRequest&, const std::function<void()>&)>
-FakeSigner::function() {
-    return [this](const SignerRequest& request, const std::function<void()>& whileWaiting) {
-        return sign(request, whileWaiting);
-    };
-}
-
-SignerOutcome FakeSigner::sign(const SignerRequest& request,
-                               const std::function<void()>& whileWaiting) {
+sealmill::SignerOutcome FakeSigner::sign(const sealmill::SignerRequest& request) {
     requests << request;
     QFile work(request.workFile);
     workTexts << (work.open(QIODevice::ReadOnly) ? work.readAll() : QByteArray());
-    workPermissions << permissionText(request.workFile);
-    const QString snapshot =
-        QFileInfo(request.workFile).path() + QStringLiteral("/SealmillTemplate.tmp");
-    snapshotPermissions << permissionText(snapshot);
-    if (whileWaiting) {
-        whileWaiting();
-    }
-    SignerOutcome outcome{SignerOutcome::Ending::Exited, 0, QByteArrayLiteral("fake signer said")};
+    workPermissions << work.permissions()
+                    << QFile::permissions(QFileInfo(request.workFile).path() +
+                                          QStringLiteral("/SealmillTemplate.tmp"));
+    sealmill::SignerOutcome outcome{sealmill::SignerOutcome::Ending::Exited, 0, "signer said"};
     if (act) {
         act(request, outcome);
     }
-    if (writeOutput) {
-        QFile out(request.outputFile);
-        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            out.write("signed:" + workTexts.last());
-        }
+    QFile out(request.outputFile);
+    if (writeOutput && out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        out.write("signed:" + workTexts.last());
     }
     return outcome;
-}
-
-QString permissionText(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return {};
-    }
-    static const QFileDevice::Permission kBits[] = {
-        QFileDevice::ReadOwner, QFileDevice::WriteOwner, QFileDevice::ExeOwner,
-        QFileDevice::ReadGroup, QFileDevice::WriteGroup, QFileDevice::ExeGroup,
-        QFileDevice::ReadOther, QFileDevice::WriteOther, QFileDevice::ExeOther};
-    QString text;
-    for (int i = 0; i < 9; ++i) {
-        text += info.permissions().testFlag(kBits[i]) ? QChar::fromLatin1("rwx"[i % 3]) : u'-';
-    }
-    return text;
 }
 
 QStringList filesIn(const QString& dir) {
@@ -115,10 +48,12 @@ PressRig::PressRig(const QString& templateText)
     : temp(QStringLiteral("/tmp/sm-XXXXXX")),
       outDir(temp.path() + QStringLiteral("/out")),
       doc(templateText),
-      loop(doc, settings, sink, signer.function()) {
+      loop(doc, settings, sink,
+           [this](const auto& request, const auto&) { return signer.sign(request); }) {
     QDir().mkpath(outDir);
+    settings.serialFrom = settings.serialTo = QStringLiteral("1");
+    settings.runName = QStringLiteral("out@SERIAL@.asc");
     settings.runDir = outDir;
     settings.pgpDir = temp.filePath(QStringLiteral("signer"));
-    QFile signerFile(settings.pgpDir);
-    (void)signerFile.open(QIODevice::WriteOnly);
+    (void)QFile(settings.pgpDir).open(QIODevice::WriteOnly);
 }
