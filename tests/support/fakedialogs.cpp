@@ -1,104 +1,49 @@
 #include "fakedialogs.h"
 
-namespace {
-// A dialog question answered by something other than its own kind of answer
-// counts as unexpected, like one with no answer at all.
-template <typename T>
-std::optional<T> taken(int& unexpected, bool matches, bool cancelled, T value) {
-    if (matches) {
-        return value;
-    }
-    unexpected += cancelled ? 0 : 1;
-    return std::nullopt;
-}
-}  // namespace
-
-void FakeDialogs::queue(Answer answer) {
-    answer.during = std::exchange(during_, {});
-    answers_.append(std::move(answer));
-}
-
-void FakeDialogs::answerMessage(MessageButton button) {
-    queue({.type = Answer::Type::Button, .button = button});
-}
-
-void FakeDialogs::answerFile(const QString& path, bool readOnly, const QString& filter) {
-    queue({.type = Answer::Type::File, .file = {path, filter, readOnly}});
-}
-
-void FakeDialogs::answerDirectory(const QString& path) {
-    queue({.type = Answer::Type::Directory, .directory = path});
-}
-
-void FakeDialogs::answerPrint(bool accepted, std::function<void(QPrinter&)> choose) {
-    queue({.type = Answer::Type::Print, .accepted = accepted, .choose = std::move(choose)});
-}
-
-void FakeDialogs::answerCancel() {
-    queue({.type = Answer::Type::Cancel});
-}
-
-void FakeDialogs::whileAsking(std::function<void()> action) {
-    during_ = std::move(action);
-}
-
-std::optional<FakeDialogs::Answer> FakeDialogs::next() {
+std::optional<FakeDialogs::Answer> FakeDialogs::take(Question question, Type type) {
+    asked.append(std::move(question));
     if (answers_.isEmpty()) {
         ++unexpected;
         return std::nullopt;
     }
     Answer answer = answers_.takeFirst();
-    if (answer.during) {
-        answer.during();
+    if (answer.type == type) {
+        return answer;
     }
-    return answer;
+    // Cancel is a fitting answer to any dialog, but not to a message box.
+    unexpected += answer.type == Type::Cancel && type != Type::Button ? 0 : 1;
+    return std::nullopt;
 }
 
 MessageButton FakeDialogs::message(QWidget* /*parent*/, const MessageRequest& request) {
-    asked.append({Kind::Message, request, {}, {}, {}});
-    const auto answer = next();
-    return taken(unexpected, answer && answer->type == Answer::Type::Button, !answer,
-                 answer ? answer->button : MessageButton::None)
-        .value_or(escapeAnswer(request.buttons));
+    const auto answer = take({Kind::Message, request, {}, {}, {}}, Type::Button);
+    return answer ? answer->button : escapeAnswer(request.buttons);
 }
 
 std::optional<FileDialogResult> FakeDialogs::openFile(QWidget* /*parent*/,
                                                       const FileDialogRequest& request) {
-    asked.append({Kind::OpenFile, {}, request, {}, {}});
-    const auto answer = next();
-    return taken(unexpected, answer && answer->type == Answer::Type::File,
-                 !answer || answer->type == Answer::Type::Cancel,
-                 answer ? answer->file : FileDialogResult{});
+    const auto answer = take({Kind::OpenFile, {}, request, {}, {}}, Type::File);
+    return answer ? std::optional(answer->file) : std::nullopt;
 }
 
 std::optional<FileDialogResult> FakeDialogs::saveFile(QWidget* /*parent*/,
                                                       const FileDialogRequest& request) {
-    asked.append({Kind::SaveFile, {}, request, {}, {}});
-    const auto answer = next();
-    return taken(unexpected, answer && answer->type == Answer::Type::File,
-                 !answer || answer->type == Answer::Type::Cancel,
-                 answer ? answer->file : FileDialogResult{});
+    const auto answer = take({Kind::SaveFile, {}, request, {}, {}}, Type::File);
+    return answer ? std::optional(answer->file) : std::nullopt;
 }
 
 std::optional<QString> FakeDialogs::directory(QWidget* /*parent*/,
                                               const DirectoryRequest& request) {
-    asked.append({Kind::Directory, {}, {}, request, {}});
-    const auto answer = next();
-    return taken(unexpected, answer && answer->type == Answer::Type::Directory,
-                 !answer || answer->type == Answer::Type::Cancel,
-                 answer ? answer->directory : QString());
+    const auto answer = take({Kind::Directory, {}, {}, request, {}}, Type::Directory);
+    return answer ? std::optional(answer->directory) : std::nullopt;
 }
 
 bool FakeDialogs::print(QWidget* /*parent*/, QPrinter& printer, PrintDialogKind kind) {
-    asked.append({Kind::Print, {}, {}, {}, kind});
-    const auto answer = next();
-    const bool matches = answer && answer->type == Answer::Type::Print;
-    if (matches && answer->choose) {
+    const auto answer = take({Kind::Print, {}, {}, {}, kind}, Type::Print);
+    if (answer && answer->choose) {
         answer->choose(printer);
     }
-    return taken(unexpected, matches, !answer || answer->type == Answer::Type::Cancel,
-                 matches && answer->accepted)
-        .value_or(false);
+    return answer && answer->accepted;
 }
 
 QStringList FakeDialogs::messageTexts() const {

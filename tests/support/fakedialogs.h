@@ -4,13 +4,12 @@
 
 #include <QList>
 #include <QString>
-#include <QVariant>
 #include <functional>
 #include <optional>
 
 // Answers the program's modal questions from a script and records each one.
-// A question with no answer queued is recorded as unexpected and answered by
-// Esc (Cancel for dialogs), so a test sees it in `asked` and `unexpected`.
+// A question with no answer queued, or with an answer of another kind, counts
+// as unexpected and gets what Esc would give (Cancel for dialogs).
 class FakeDialogs final : public Dialogs {
 public:
     enum class Kind { Message, OpenFile, SaveFile, Directory, Print };
@@ -21,17 +20,18 @@ public:
         FileDialogRequest file;      // for OpenFile / SaveFile
         DirectoryRequest directory;  // for Directory
         PrintDialogKind print = PrintDialogKind::Print;
-        [[nodiscard]] QString caption() const { return messageCaption(message.kind); }
     };
 
     // Answers, used in the order they were queued, whatever the question.
-    void answerMessage(MessageButton button);
-    void answerFile(const QString& path, bool readOnly = false, const QString& filter = {});
-    void answerDirectory(const QString& path);
-    void answerPrint(bool accepted, std::function<void(QPrinter&)> choose = {});
-    void answerCancel();  // a dialog closed without a choice
-    // Runs while the question is open, e.g. to click something "behind" it.
-    void whileAsking(std::function<void()> action);
+    void answerMessage(MessageButton button) { answers_.append({Type::Button, button}); }
+    void answerFile(const QString& path, bool readOnly = false, const QString& filter = {}) {
+        answers_.append({Type::File, {}, {path, filter, readOnly}});
+    }
+    void answerDirectory(const QString& path) { answers_.append({Type::Directory, {}, {}, path}); }
+    void answerPrint(bool accepted, std::function<void(QPrinter&)> choose = {}) {
+        answers_.append({Type::Print, {}, {}, {}, accepted, std::move(choose)});
+    }
+    void answerCancel() { answers_.append(Answer(Type::Cancel)); }  // closed without a choice
 
     MessageButton message(QWidget* parent, const MessageRequest& request) override;
     std::optional<FileDialogResult> openFile(QWidget* parent,
@@ -43,23 +43,27 @@ public:
 
     QList<Question> asked;
     int unexpected = 0;
-    [[nodiscard]] int pending() const { return static_cast<int>(answers_.size()); }
-    // The texts of all message boxes asked so far, in order.
-    [[nodiscard]] QStringList messageTexts() const;
+    [[nodiscard]] QStringList messageTexts() const;  // of all message boxes, in order
 
 private:
+    enum class Type { Button, File, Directory, Print, Cancel };
     struct Answer {
-        enum class Type { Button, File, Directory, Print, Cancel } type;
-        MessageButton button = MessageButton::None;
+        Type type;
+        MessageButton button;
         FileDialogResult file;
         QString directory;
-        bool accepted = false;
+        bool accepted;
         std::function<void(QPrinter&)> choose;
-        std::function<void()> during;
+        Answer(Type t, MessageButton b = {}, FileDialogResult f = {}, QString d = {},
+               bool a = false, std::function<void(QPrinter&)> c = {})
+            : type(t),
+              button(b),
+              file(std::move(f)),
+              directory(std::move(d)),
+              accepted(a),
+              choose(std::move(c)) {}
     };
-    void queue(Answer answer);
-    std::optional<Answer> next();
+    std::optional<Answer> take(Question question, Type type);
 
     QList<Answer> answers_;
-    std::function<void()> during_;
 };
