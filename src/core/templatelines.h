@@ -9,14 +9,6 @@ namespace sealmill {
 
 inline constexpr QLatin1StringView kPlaceholder{"@SERIAL@"};
 
-// Line operations on a text whose line breaks are '\n'. A last line that is
-// empty is not counted, so "" has 0 lines and "a\n" has 1. Lines are read
-// whole, however long.
-[[nodiscard]] int lineCount(const QString& text);
-[[nodiscard]] QString lineAt(const QString& text, int index);
-void replaceLineAt(QString& text, int index, const QString& line);
-[[nodiscard]] bool containsPlaceholder(const QString& text);
-
 // The template document as the press loop and the Press Run gate see it: the
 // editor in the window program, a plain string elsewhere.
 class TemplateLines {
