@@ -93,7 +93,7 @@ SealmillError cannotCreate(const QString& path) {
 // would replace the device node itself.
 void writeInPlace(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
@@ -108,7 +108,7 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
 void writePrivateCopy(const QString& path, const QByteArray& bytes) {
     QFile::remove(path);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         throw cannotCreate(path);
     }
@@ -129,8 +129,10 @@ void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess 
         writePrivateCopy(path, bytes);
         return;
     }
+    // Unbuffered, so a short write shows in write()'s count: through Qt's
+    // buffer a file-size limit cut the text short and still reported success.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
