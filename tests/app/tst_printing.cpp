@@ -58,6 +58,16 @@ private Q_SLOTS:
             QVERIFY2(text.contains(QLatin1String(piece)), piece);
         }
         QCOMPARE(editor.toPlainText(), u"Certificate No. @SERIAL@\n\tIssued to\nthe bearer"_qs);
+
+        // The printer chosen in Print Setup is the one Print offers next.
+        dialogs.answerPrint(true, [&](QPrinter& printer) {
+            printer.setOutputFileName(dir.filePath(u"setup.pdf"_qs));
+        });
+        printing.printSetup(nullptr);
+        QString offered;
+        dialogs.answerPrint(false, [&](QPrinter& printer) { offered = printer.outputFileName(); });
+        printing.print(nullptr, editor);
+        QCOMPARE(offered, dir.filePath(u"setup.pdf"_qs));
     }
 };
 
