@@ -38,7 +38,11 @@ PassphraseResult readPassphrase(const PressOptions& options) {
         return {firstLine(file.readAll()), {}};
     }
     if (qEnvironmentVariableIsSet("SEALMILL_PASSPHRASE")) {
-        return {qEnvironmentVariable("SEALMILL_PASSPHRASE"), {}};
+        // Taken out of the environment once read: the signer and whatever it
+        // starts (gpg, gpg-agent) inherit the environment and need not hold it.
+        QString phrase = qEnvironmentVariable("SEALMILL_PASSPHRASE");
+        qunsetenv("SEALMILL_PASSPHRASE");
+        return {phrase, {}};
     }
     if (terminal::isTerminal(0)) {
         std::optional<QByteArray> line;

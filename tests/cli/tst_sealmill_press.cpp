@@ -171,6 +171,31 @@ private Q_SLOTS:
         QCOMPARE(ws.calls().last().at(7), u"through fd three"_qs);
     }
 
+    // The variable's pass phrase goes to the signer as its argument only, not
+    // in the environment the signer and its own children inherit.
+    void passphraseFromEnvironmentIsNotPassedOn() {
+        Workspace ws;
+        ws.write(QStringLiteral("signer.sh"),
+                 "#!/bin/sh\nenv > env.txt\necho \"$8\" > arg.txt\n"
+                 "cp \"$2\" \"$6\"\n");
+        QFile::setPermissions(ws.dir.filePath(QStringLiteral("signer.sh")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QStringList arguments = args(u"1"_qs, u"1"_qs).mid(0, 12);
+        arguments.replace(9, ws.dir.filePath(QStringLiteral("signer.sh")));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"SEALMILL_PASSPHRASE"_qs, u"from the variable"_qs);
+        process.setProcessEnvironment(env);
+        QCOMPARE(press(arguments, &process).status, 0);
+        QFile arg(ws.dir.filePath(QStringLiteral("arg.txt")));
+        QFile seen(ws.dir.filePath(QStringLiteral("env.txt")));
+        QVERIFY(arg.open(QIODevice::ReadOnly) && seen.open(QIODevice::ReadOnly));
+        QCOMPARE(arg.readAll(), QByteArray("from the variable\n"));
+        const QByteArray environment = seen.readAll();
+        QVERIFY(environment.contains("FAKESIGNER_LOG="));
+        QVERIFY(!environment.contains("from the variable"));
+    }
+
     void dryRunSignsNothing() {
         Workspace ws;
         ws.write(QStringLiteral("out/2_copy.txt"), "x");
