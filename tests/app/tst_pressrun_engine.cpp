@@ -2,6 +2,7 @@
 #include "editortemplate.h"
 #include "fakedialogs.h"
 #include "mainform.h"
+#include "pressfakes.h"
 #include "pressrun.h"
 
 #include <QFile>
@@ -46,12 +47,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir(u"/tmp/sm-XXXXXX"_s);  // short: the directory field has a length limit
         const QString counter = dir.filePath(u"count"_s);
-        signer =
-            "SLEEP_MS=0;FAIL_AT=0;EXIT=0;PRINT=;COUNTER=" + counter.toLocal8Bit() + ';' + signer;
-        for (const QByteArray& setting : signer.split(';')) {
-            const qsizetype at = setting.indexOf('=');
-            qputenv("FAKESIGNER_" + setting.left(at), setting.mid(at + 1));
-        }
+        const FakeSignerSettings settings("COUNTER=" + counter.toLocal8Bit() + ';' + signer);
         const auto output = [&](int n) { return dir.filePath(u"Sealmilled-file-%1.txt"_s.arg(n)); };
         const auto calls = [&] {
             QFile file(counter);
