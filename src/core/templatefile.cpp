@@ -166,7 +166,7 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.close();
+        file.remove();  // a cut-short copy must not stay behind
         throw SealmillError(QStringLiteral("Stream write error"));
     }
 }
