@@ -1,13 +1,12 @@
 #include "fifofeeder.h"
+#include "filesizelimit.h"
 #include "permissionbits.h"
 #include "pressfakes.h"
 
-#include <sys/resource.h>
 #include <QDir>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
-#include <csignal>
 #include <memory>
 
 using namespace sealmill;
@@ -33,30 +32,6 @@ QString shownMessage(const RecordingSink& sink) {
     const QStringList shown = sink.log.filter(QRegularExpression(u"^(error|failure) "_s));
     return shown.size() == 1 ? shown.first() : shown.join(u"\n--\n"_s);
 }
-
-// Writes fail once a file grows past `bytes`, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    FileSizeLimit(FileSizeLimit&&) = delete;
-    FileSizeLimit& operator=(FileSizeLimit&&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 }  // namespace
 
