@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTest>
 #include <memory>
 
