@@ -11,6 +11,7 @@
 #include "sealmillerror.h"
 #include "serialfield.h"
 #include "storedpresssettings.h"
+#include "templatefile.h"
 #include "terminal.h"
 
 #include <QTextStream>
@@ -84,13 +85,15 @@ int runPressJob(const PressOptions& options) {
         return kExitRefused;
     }
 
-    sealmill::MemoryTemplate lines;
+    // A script may feed the template through a pipe, e.g. -t <(generate).
+    sealmill::TemplateFileText loaded;
     try {
-        lines.loadFromFile(options.templateFile);
+        loaded = sealmill::readTemplateFile(options.templateFile, sealmill::FileKinds::PipesToo);
     } catch (const sealmill::SealmillError& error) {
         complain(error.message() + u'.');
         return kExitFileFailed;
     }
+    sealmill::MemoryTemplate lines(loaded.text, loaded.encoding);
     if (!lines.containsPlaceholder()) {
         complain(QStringLiteral("Text area MUST contain the @SERIAL@ variable"));
         return kExitUsage;

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -32,6 +33,12 @@ QString absoluteProgram(const QString& program) {
     return QFileInfo(program).absoluteFilePath();
 }
 
+// The system ends every argument at a NUL: the signer would be handed another
+// output file than the one checked for, or a pass phrase cut short.
+bool holdsNul(const QString& text) {
+    return text.contains(QChar::Null);
+}
+
 }  // namespace
 
 QStringList signerArguments(const SignerRequest& request) {
@@ -42,9 +49,13 @@ QStringList signerArguments(const SignerRequest& request) {
 
 SignerOutcome runSigner(const SignerRequest& request, const std::function<void()>& whileWaiting) {
     SignerOutcome outcome;
+    const QStringList arguments = signerArguments(request);
+    if (holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul)) {
+        return outcome;
+    }
     QProcess process;
     process.setProgram(absoluteProgram(request.program));
-    process.setArguments(signerArguments(request));
+    process.setArguments(arguments);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_WIN

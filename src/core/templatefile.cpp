@@ -7,6 +7,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace sealmill {
 
 namespace {
@@ -75,9 +81,35 @@ QByteArray encodeTemplateText(const QString& text, TextEncoding encoding) {
     return out;
 }
 
-TemplateFileText readTemplateFile(const QString& path) {
+namespace {
+
+// Opens without waiting: a FIFO with no writer would block the open itself,
+// and a device may never end. Only a regular file is taken.
+bool openRegularFile(QFile& file) {
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    return true;
+#else
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+#endif
+}
+
+}  // namespace
+
+TemplateFileText readTemplateFile(const QString& path, FileKinds kinds) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const bool opened =
+        kinds == FileKinds::RegularOnly ? openRegularFile(file) : file.open(QIODevice::ReadOnly);
+    if (!opened) {
         throw SealmillError(QStringLiteral("Cannot open file %1").arg(path));
     }
     return decodeTemplateBytes(file.readAll());
@@ -89,11 +121,32 @@ SealmillError cannotCreate(const QString& path) {
     return SealmillError(QStringLiteral("Cannot create file %1").arg(path));
 }
 
+// Opening a FIFO that nobody reads would wait for a reader for ever; without
+// waiting it fails at once instead. Writes then block as usual.
+bool openInPlace(QFile& file) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+#endif
+}
+
 // A device or pipe is written in place: renaming a temporary file over it
 // would replace the device node itself.
 void writeInPlace(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    if (!openInPlace(file)) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
@@ -113,7 +166,7 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.close();
+        file.remove();  // a cut-short copy must not stay behind
         throw SealmillError(QStringLiteral("Stream write error"));
     }
 }

@@ -26,8 +26,14 @@ enum class FileAccess { Shared, OwnerOnly };
 // Text to file bytes: each line break becomes CR LF, nothing else is added.
 [[nodiscard]] QByteArray encodeTemplateText(const QString& text, TextEncoding encoding);
 
-// Throws SealmillError "Cannot open file <path>".
-[[nodiscard]] TemplateFileText readTemplateFile(const QString& path);
+// What a template may be read from. Opening a pipe waits for a writer, which
+// a window must never do; a command line may be fed through one on purpose.
+enum class FileKinds { RegularOnly, PipesToo };
+
+// Throws SealmillError "Cannot open file <path>", also for a directory or a
+// device, and for a pipe unless `kinds` allows it.
+[[nodiscard]] TemplateFileText readTemplateFile(const QString& path,
+                                                FileKinds kinds = FileKinds::RegularOnly);
 
 // Replaces the file only once every byte is written, so a failure leaves the
 // old file intact. Throws "Cannot create file <path>" or "Stream write error".

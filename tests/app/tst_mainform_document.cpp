@@ -1,4 +1,8 @@
+#include "fifofeeder.h"
 #include "mainformharness.h"
+#include "permissionbits.h"
+
+#include <QScopeGuard>
 
 using MB = MessageButton;
 using H = MainFormHarness;
@@ -97,6 +101,12 @@ private Q_SLOTS:
         QTest::newRow("open too big") << u"big.txt"_qs << u"Text exceeds memo capacity."_qs;
         QTest::newRow("save no directory") << u"no/x.txt"_qs << u"Cannot create file %1."_qs;
         QTest::newRow("save disk full") << u"/dev/full"_qs << u"Stream write error."_qs;
+        QTest::newRow("open directory") << u"ro"_qs << u"Cannot open file %1."_qs;
+        QTest::newRow("open FIFO") << u"fifo"_qs << u"Cannot open file %1."_qs;
+        QTest::newRow("open unreadable") << u"secret.txt"_qs << u"Cannot open file %1."_qs;
+        QTest::newRow("save FIFO nobody reads") << u"fifo"_qs << u"Cannot create file %1."_qs;
+        QTest::newRow("save read-only directory")
+            << u"ro/old.txt"_qs << u"Cannot create file %1."_qs;
     }
     void failuresLeaveTheDocumentAsItWas() {
         QFETCH(QString, target);
@@ -105,6 +115,17 @@ private Q_SLOTS:
         H h;
         const QString path = target.startsWith(u'/') ? target : h.dir.filePath(target);
         H::writeFile(h.dir.filePath(u"big.txt"_qs), QByteArray(11, 'x'));
+        H::writeFile(h.dir.filePath(u"secret.txt"_qs), "secret");
+        QVERIFY(QFile::setPermissions(h.dir.filePath(u"secret.txt"_qs), {}));
+        const QString ro = h.dir.filePath(u"ro"_qs);
+        QVERIFY(QDir().mkdir(ro));
+        H::writeFile(ro + u"/old.txt"_qs, "old\r\n");
+        QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner));
+        const auto writable = qScopeGuard([&] {
+            QFile::setPermissions(ro, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const FifoFeeder fifo(h.dir.filePath(u"fifo"_qs), "fed");  // instead of a hang
+        const PermissionBitsApply asUser;
         h.form().editorTemplate().setCapacity(10);
         h.editor().insertPlainText(u"kept"_qs);
         open ? h.dialogs.answerMessage(MB::No) : h.dialogs.answerFile(path);   // save changes?
@@ -114,6 +135,9 @@ private Q_SLOTS:
         QCOMPARE(h.dialogs.messageTexts().last(), failure.replace(u"%1"_qs, path));
         QCOMPARE(h.editor().toPlainText() + h.form().currentFileName(), u"keptUntitled"_qs);
         QVERIFY(h.form().editorTemplate().isModified());
+        QCOMPARE(H::readFile(ro + u"/old.txt"_qs), QByteArray("old\r\n"));
+        QCOMPARE(QDir(ro).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{u"old.txt"_qs});
     }
 
     // Read-only blocks typing, not Save; New keeps it, the next Open decides.

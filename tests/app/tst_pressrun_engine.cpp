@@ -2,8 +2,10 @@
 #include "editortemplate.h"
 #include "fakedialogs.h"
 #include "mainform.h"
+#include "pressfakes.h"
 #include "pressrun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +29,9 @@ private Q_SLOTS:
     void run_data() {
         QTest::addColumn<QByteArray>("signer");  // FAKESIGNER_ settings, ';'-separated
         QTest::addColumn<bool>("modified");
-        QTest::addColumn<int>("existing");  // an output already there, or 0
+        QTest::addColumn<int>("existing");  // an output already there; -1: the snapshot is taken
         QTest::addColumn<int>("calls");
-        QTest::addColumn<QString>("message");  // %1: the existing output
+        QTest::addColumn<QString>("message");  // %1: the existing output or the snapshot
         QTest::newRow("5..9") << QByteArray() << true << 0 << 5 << kDone;
         QTest::newRow("cancel during signer")
             << QByteArray("SLEEP_MS=600") << true << 0 << 1 << QString();
@@ -38,6 +40,9 @@ private Q_SLOTS:
         QTest::newRow("signer exit 11 on 6")
             << QByteArray("FAIL_AT=2;EXIT=11;PRINT=gpg: no such key") << false << 0 << 2
             << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
+        // Someone puts a directory where the template is reloaded from, after the first number.
+        QTest::newRow("snapshot taken")
+            << QByteArray() << true << -1 << 1 << u"Cannot open file %1."_s;
     }
     void run() {
         QFETCH(QByteArray, signer);
@@ -46,18 +51,15 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir(u"/tmp/sm-XXXXXX"_s);  // short: the directory field has a length limit
         const QString counter = dir.filePath(u"count"_s);
-        signer =
-            "SLEEP_MS=0;FAIL_AT=0;EXIT=0;PRINT=;COUNTER=" + counter.toLocal8Bit() + ';' + signer;
-        for (const QByteArray& setting : signer.split(';')) {
-            const qsizetype at = setting.indexOf('=');
-            qputenv("FAKESIGNER_" + setting.left(at), setting.mid(at + 1));
-        }
+        const FakeSignerSettings settings("COUNTER=" + counter.toLocal8Bit() + ';' + signer);
         const auto output = [&](int n) { return dir.filePath(u"Sealmilled-file-%1.txt"_s.arg(n)); };
         const auto calls = [&] {
             QFile file(counter);
             return file.open(QIODevice::ReadOnly) ? file.readAll().toInt() : 0;
         };
-        QVERIFY(existing == 0 || QFile(output(existing)).open(QIODevice::WriteOnly));
+        const QString obstacle =
+            existing < 0 ? dir.filePath(u"SealmillTemplate.tmp"_s) : output(existing);
+        QVERIFY(existing <= 0 || QFile(output(existing)).open(QIODevice::WriteOnly));
         FakeDialogs dialogs;
         AppWindows windows(dialogs);
         TPressRun& press = windows.PressRun();
@@ -71,7 +73,13 @@ private Q_SLOTS:
         QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged,
                          [&](int value) { positions << value; });
         int callsAtCancel = 1;
-        QTimer::singleShot(0, &press, [&] { QTest::mouseClick(press.Run(), Qt::LeftButton); });
+        QTimer::singleShot(0, &press, [&] {
+            QTest::mouseClick(press.Run(), Qt::LeftButton);
+            if (existing < 0) {
+                QFile::remove(obstacle);
+                QDir().mkdir(obstacle);
+            }
+        });
         QTimer::singleShot(signer.contains("SLEEP_MS=6") ? 50 : 60000, &press, [&] {
             callsAtCancel = calls();
             QTest::mouseClick(press.CancelBtn(), Qt::LeftButton);
@@ -85,9 +93,10 @@ private Q_SLOTS:
         QVERIFY(five.open(QIODevice::ReadOnly) &&
                 five.readAll().contains("Offer 5\r\nplain\r\nref 5 @SERIAL@\r\n"));
         QCOMPARE(dialogs.messageTexts(),
-                 message.isEmpty() ? QStringList() : QStringList{message.arg(output(existing))});
+                 message.isEmpty() ? QStringList() : QStringList{message.arg(obstacle)});
         const MessageRequest box = dialogs.asked.value(0).message;
-        QCOMPARE(box.kind == MessageKind::Error, press.isVisible());
+        QCOMPARE(box.kind == MessageKind::Error || box.kind == MessageKind::Failure,
+                 press.isVisible());
         QCOMPARE(box.details.contains(u"gpg: no such key"_s), signer.contains("PRINT=gpg"));
         QCOMPARE(press.isVisible(), !message.isEmpty() && message != kDone);
         QCOMPARE(windows.MainForm().isVisible(), !press.isVisible());

@@ -1,4 +1,5 @@
 // sealmill-press through the real executable.
+#include "fifofeeder.h"
 #include "gnupghome.h"
 
 #include <fcntl.h>
@@ -144,7 +145,7 @@ private Q_SLOTS:
     }
 
     // Plain progress lines off a terminal; the pass phrase's first line is one
-    // argument; from a file or a descriptor.
+    // argument; from a file or a descriptor; the template through a pipe.
     void pressesEveryNumber() {
         Workspace ws;
         const Run run = press(args(u"8"_qs, u"9"_qs));
@@ -169,6 +170,13 @@ private Q_SLOTS:
         QCOMPARE(quiet.status, 0);
         QCOMPARE(quiet.err, QString());
         QCOMPARE(ws.calls().last().at(7), u"through fd three"_qs);
+
+        const FifoFeeder pipe(ws.dir.filePath(u"piped"_qs), "Piped @SERIAL@\r\n");
+        QStringList piped = args(u"11"_qs, u"11"_qs);
+        piped.replace(piped.indexOf(u"offer.txt"_qs), u"piped"_qs);
+        QCOMPARE(press(piped).status, 0);
+        QFile signedCopy(ws.dir.filePath(u"out/Sealmilled-file-11.txt"_qs));
+        QVERIFY(signedCopy.open(QIODevice::ReadOnly) && signedCopy.readAll().contains("Piped 11"));
     }
 
     // The variable's pass phrase goes to the signer as its argument only, not

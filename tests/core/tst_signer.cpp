@@ -1,3 +1,4 @@
+#include "pressfakes.h"
 #include "signer.h"
 
 #include <QFile>
@@ -36,17 +37,15 @@ private Q_SLOTS:
         QFETCH(Ending, ending);
         QFETCH(int, code);
         QFETCH(QString, message);
-        const QByteArray variable = "FAKESIGNER_" + setting.left(setting.indexOf('='));
         QTemporaryDir dir;
         const QString work = dir.filePath(u"Sealmill5.tmp"_qs), out = dir.filePath(u"out 5"_qs);
         const SignerRequest r{
             setting.startsWith("PROGRAM") ? u"/no/PGP"_qs : QStringLiteral(SEALMILL_FAKE_SIGNER),
             work, u"k \"q\""_qs, out, u"p -o x"_qs};
-        qputenv("FAKESIGNER_LOG", dir.filePath(u"log"_qs).toLocal8Bit());
-        qputenv(variable, setting.mid(setting.indexOf('=') + 1));
+        const FakeSignerSettings settings(setting +
+                                          ";LOG=" + dir.filePath(u"log"_qs).toLocal8Bit());
         int waits = 0;
         const SignerOutcome outcome = runSigner(r, [&waits] { ++waits; });
-        qunsetenv(variable);
         QCOMPARE(outcome.ending, ending);
         QCOMPARE(outcome.exitCode, code);
         QCOMPARE(signerFailureMessage(outcome).value_or(QString()), message);

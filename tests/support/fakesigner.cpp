@@ -8,6 +8,7 @@
 //   FAKESIGNER_READ_STDIN=1    read standard input to its end, then print "stdin:<bytes>"
 //   FAKESIGNER_PRINT=<text>    print the text on stdout and stderr, FAKESIGNER_REPEAT times
 //   FAKESIGNER_NO_OUTPUT=1     write no output file
+//   FAKESIGNER_KEEP_EXISTING=<code>  leave an existing -o file alone and exit with the code
 // Otherwise the -o file becomes a mock clear-signed copy of the -sta file, whatever the exit code.
 #include <QByteArray>
 #include <QFile>
@@ -67,11 +68,17 @@ int main(int argc, char* argv[]) {
     }
     std::fflush(stdout);
     if (const int signal = envInt("FAKESIGNER_SIGNAL", 0); signal > 0) {
+        std::signal(signal, SIG_DFL);  // a sanitizer's handler would turn it into an exit
         std::raise(signal);
         std::_Exit(128 + signal);  // the signal was ignored
     }
+    const QByteArray output = optionValue(args, "-o");
+    if (const int code = envInt("FAKESIGNER_KEEP_EXISTING", -1);
+        code >= 0 && QFile::exists(QString::fromLocal8Bit(output))) {
+        return code;
+    }
     if (qgetenv("FAKESIGNER_NO_OUTPUT") != "1") {
-        writeFile(optionValue(args, "-o"),
+        writeFile(output,
                   "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + readFile(optionValue(args, "-sta")) +
                       "\n-----BEGIN PGP SIGNATURE-----\nkey:" + optionValue(args, "-u") +
                       "\n-----END PGP SIGNATURE-----\n",

@@ -44,6 +44,21 @@ QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+FakeSignerSettings::FakeSignerSettings(const QByteArray& settings) {
+    for (const QByteArray& setting : settings.split(';')) {
+        if (const qsizetype at = setting.indexOf('='); at > 0) {
+            names_ << "FAKESIGNER_" + setting.left(at);
+            qputenv(names_.constLast().constData(), setting.mid(at + 1));
+        }
+    }
+}
+
+FakeSignerSettings::~FakeSignerSettings() {
+    for (const QByteArray& name : std::as_const(names_)) {
+        qunsetenv(name.constData());
+    }
+}
+
 PressRig::PressRig(const QString& templateText)
     : temp(QStringLiteral("/tmp/sm-XXXXXX")),
       outDir(temp.path() + QStringLiteral("/out")),

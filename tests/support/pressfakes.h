@@ -53,6 +53,21 @@ struct FakeSigner {
 
 [[nodiscard]] QStringList filesIn(const QString& dir);
 
+// FAKESIGNER_ settings such as "EXIT=11;PRINT=x", in the environment that the
+// signer stand-in inherits, for as long as this lives.
+class FakeSignerSettings {
+public:
+    explicit FakeSignerSettings(const QByteArray& settings);
+    ~FakeSignerSettings();
+    FakeSignerSettings(const FakeSignerSettings&) = delete;
+    FakeSignerSettings& operator=(const FakeSignerSettings&) = delete;
+    FakeSignerSettings(FakeSignerSettings&&) = delete;
+    FakeSignerSettings& operator=(FakeSignerSettings&&) = delete;
+
+private:
+    QByteArrayList names_;
+};
+
 // A loop whose output directory is <short temporary path>/out, with a signer file.
 struct PressRig {
     explicit PressRig(const QString& templateText = QStringLiteral("Serial @SERIAL@\nfixed\n"));
