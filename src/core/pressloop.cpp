@@ -127,9 +127,10 @@ std::optional<PressResult> PressLoop::pressOne(qint64 serial) {
     SignerOutcome outcome;
     {
         const QString work = workFilePath(outputDir_, serial);
-        const RemoveOnExit removeWork(work);
         ReplaceVar(serial);
+        // Removed only once written: a file already under that name is not ours.
         lines_.saveToFile(work, FileAccess::OwnerOnly);
+        const RemoveOnExit removeWork(work);
         lines_.loadFromFile(snapshotPath(outputDir_));
         substituted_ = false;
         const SignerRequest request{settings_.signerPath(), work, settings_.keyId(), output,

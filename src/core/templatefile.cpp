@@ -154,12 +154,13 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
     }
 }
 
-// A private working copy is replaced, not updated: it is created afresh as
-// owner-only before any byte lands. Nothing else depends on it surviving a
-// crash, so it skips the flush to disk that an atomic save pays for (that
-// flush cost more than the rest of a press run's own work per number).
+// A private working copy is always a new file, created owner-only before any
+// byte lands. A file already under that name is never replaced: it is not the
+// program's (or it is the template left by a run that was killed), so the
+// create fails and says so. Nothing depends on the copy surviving a crash, so
+// it skips the flush to disk that an atomic save pays for (that flush cost
+// more than the rest of a press run's own work per number).
 void writePrivateCopy(const QString& path, const QByteArray& bytes) {
-    QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
@@ -174,12 +175,12 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
-    if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
-        writeInPlace(path, bytes);
-        return;
-    }
     if (access == FileAccess::OwnerOnly) {
         writePrivateCopy(path, bytes);
+        return;
+    }
+    if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
+        writeInPlace(path, bytes);
         return;
     }
     // Unbuffered, so a short write shows in write()'s count: through Qt's

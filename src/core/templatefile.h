@@ -16,7 +16,8 @@ struct TemplateFileText {
 };
 
 // Who may read a file that is written: the user's templates keep the usual
-// permissions; temporary copies of the document are private to the owner.
+// permissions; temporary copies of the document are private to the owner and
+// always new files (an existing file of that name gives "Cannot create file").
 enum class FileAccess { Shared, OwnerOnly };
 
 // File bytes to text: cut at the first NUL, then every CR LF, lone CR and lone
