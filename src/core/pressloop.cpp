@@ -28,7 +28,8 @@ private:
 };
 
 // The work file goes as soon as the signer is done with it, and also when a
-// file failure cuts the step short.
+// file failure cuts the step short; only once it is ours, so a file that
+// already had its name stays.
 class RemoveOnExit {
 public:
     explicit RemoveOnExit(QString path) : path_(std::move(path)) {}
@@ -127,9 +128,9 @@ std::optional<PressResult> PressLoop::pressOne(qint64 serial) {
     SignerOutcome outcome;
     {
         const QString work = workFilePath(outputDir_, serial);
-        const RemoveOnExit removeWork(work);
         ReplaceVar(serial);
         lines_.saveToFile(work, FileAccess::OwnerOnly);
+        const RemoveOnExit removeWork(work);
         lines_.loadFromFile(snapshotPath(outputDir_));
         substituted_ = false;
         const SignerRequest request{settings_.signerPath(), work, settings_.keyId(), output,

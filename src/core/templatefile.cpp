@@ -101,19 +101,19 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
     }
 }
 
-// A private working copy is replaced, not updated: it is created afresh as
-// owner-only before any byte lands. Nothing else depends on it surviving a
-// crash, so it skips the flush to disk that an atomic save pays for (that
-// flush cost more than the rest of a press run's own work per number).
+// A private working copy is always a new file, owner-only before any byte
+// lands. Whatever already has its name (a file of the user's, an output of
+// this run, a link) is left alone and the copy fails. Nothing else depends on
+// it surviving a crash, so it skips the flush to disk that an atomic save pays
+// for (that flush cost more than the rest of a press run's own work per number).
 void writePrivateCopy(const QString& path, const QByteArray& bytes) {
-    QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.close();
+        file.remove();  // ours, and only part of the text
         throw SealmillError(QStringLiteral("Stream write error"));
     }
 }
@@ -121,12 +121,12 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
-    if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
-        writeInPlace(path, bytes);
-        return;
-    }
     if (access == FileAccess::OwnerOnly) {
         writePrivateCopy(path, bytes);
+        return;
+    }
+    if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
+        writeInPlace(path, bytes);
         return;
     }
     // Unbuffered, so a short write shows in write()'s count: through Qt's
