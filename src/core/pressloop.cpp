@@ -28,7 +28,8 @@ private:
 };
 
 // The work file goes as soon as the signer is done with it, and also when a
-// file failure cuts the step short.
+// file failure cuts the step short; only once it is ours, so a file that
+// already had its name stays.
 class RemoveOnExit {
 public:
     explicit RemoveOnExit(QString path) : path_(std::move(path)) {}

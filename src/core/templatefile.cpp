@@ -154,12 +154,11 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
     }
 }
 
-// A private working copy is always a new file, created owner-only before any
-// byte lands. A file already under that name is never replaced: it is not the
-// program's (or it is the template left by a run that was killed), so the
-// create fails and says so. Nothing depends on the copy surviving a crash, so
-// it skips the flush to disk that an atomic save pays for (that flush cost
-// more than the rest of a press run's own work per number).
+// A private working copy is always a new file, owner-only before any byte
+// lands. Whatever already has its name (a file of the user's, an output of
+// this run, a link) is left alone and the copy fails. Nothing else depends on
+// it surviving a crash, so it skips the flush to disk that an atomic save pays
+// for (that flush cost more than the rest of a press run's own work per number).
 void writePrivateCopy(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
@@ -167,7 +166,7 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
         throw cannotCreate(path);
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.remove();  // a cut-short copy must not stay behind
+        file.remove();  // ours, and only part of the text
         throw SealmillError(QStringLiteral("Stream write error"));
     }
 }

@@ -17,7 +17,7 @@ struct TemplateFileText {
 
 // Who may read a file that is written: the user's templates keep the usual
 // permissions; temporary copies of the document are private to the owner and
-// always new files (an existing file of that name gives "Cannot create file").
+// always new files, so they never replace anything already there.
 enum class FileAccess { Shared, OwnerOnly };
 
 // File bytes to text: cut at the first NUL, then every CR LF, lone CR and lone
@@ -37,7 +37,8 @@ enum class FileKinds { RegularOnly, PipesToo };
                                                 FileKinds kinds = FileKinds::RegularOnly);
 
 // Replaces the file only once every byte is written, so a failure leaves the
-// old file intact. Throws "Cannot create file <path>" or "Stream write error".
+// old file intact; an OwnerOnly copy fails instead when the name is taken.
+// Throws "Cannot create file <path>" or "Stream write error".
 void writeTemplateFile(const QString& path, const QByteArray& bytes,
                        FileAccess access = FileAccess::Shared);
 

@@ -1,6 +1,7 @@
 #include "pressfakes.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -87,6 +88,51 @@ private Q_SLOTS:
         rig.settings.runDir = dir34;
         QCOMPARE(rig.loop.run(), PressResult::Succeeded);
         QCOMPARE(filesIn(dir34), QStringList{u"out1.asc"_s});
+    }
+
+    // A name a temporary file needs may be taken already: by a file or a link of the user's, or
+    // by an output of this very run. The run stops at that number and leaves it as it was.
+    void leavesWhatItDidNotCreate_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("taken");
+        QTest::addColumn<QString>("linkTo");  // else the user's file holds "mine", or none
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("signedBefore");
+        const QString plain = u"out@SERIAL@.asc"_s;
+        QTest::newRow("user's file named like a work file")
+            << plain << u"Sealmill2.tmp"_s << QString() << QByteArray("mine") << 1;
+        QTest::newRow("user's file named like the snapshot")
+            << plain << u"SealmillTemplate.tmp"_s << QString() << QByteArray("mine") << 0;
+        QTest::newRow("link to a device named like a work file")
+            << plain << u"Sealmill2.tmp"_s << u"/dev/null"_s << QByteArray() << 1;
+        QTest::newRow("output 1 named like the work file of 11")
+            << u"Sealmill1@SERIAL@.tmp"_s << u"Sealmill11.tmp"_s << QString()
+            << QByteArray("signed:Serial 1\r\nfixed\r\n") << 10;
+    }
+    void leavesWhatItDidNotCreate() {
+        QFETCH(QString, pattern);
+        QFETCH(QString, taken);
+        QFETCH(QString, linkTo);
+        QFETCH(QByteArray, content);
+        QFETCH(int, signedBefore);
+        PressRig rig;
+        rig.settings.runName = pattern;
+        rig.settings.serialTo = u"12"_s;
+        QFile file(rig.out(taken));
+        if (!linkTo.isEmpty()) {
+            QVERIFY(QFile::link(linkTo, file.fileName()));
+        } else if (content == "mine") {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == 4);
+            file.close();
+        }
+        QCOMPARE(rig.loop.run(), PressResult::FileFailed);
+        QCOMPARE(rig.signer.requests.size(), signedBefore);
+        QCOMPARE(rig.sink.log.filter(u"failure "_s),
+                 QStringList{u"failure Cannot create file "_s + rig.out(taken)});
+        QCOMPARE(QFileInfo(file).symLinkTarget(), linkTo);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+        QCOMPARE(rig.doc.text(), kTemplate);
     }
 
     void runsDoNotNest() {

@@ -1,0 +1,50 @@
+// The template file decoder and the load-save round trip on any bytes.
+#include "fuzzsupport.h"
+#include "memorytemplate.h"
+#include "templatefile.h"
+
+#include <QByteArray>
+
+namespace {
+
+// What a load and a save make of a file: the bytes up to the first NUL, with
+// every CR LF, lone CR and lone LF written as one CR LF.
+QByteArray normalised(QByteArray bytes) {
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        bytes.truncate(nul);
+    }
+    return bytes.replace("\r\n", "\n").replace('\r', '\n').replace("\n", "\r\n");
+}
+
+QString encodingName(sealmill::TextEncoding encoding) {
+    return encoding == sealmill::TextEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                                    : QStringLiteral("Latin-1");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace sealmill;
+    using fuzz::require;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+
+    const TemplateFileText loaded = decodeTemplateBytes(bytes);
+    require(!loaded.text.contains(u'\r') && !loaded.text.contains(QChar(0)),
+            "the text holds no CR and no NUL");
+
+    const QByteArray saved = encodeTemplateText(loaded.text, loaded.encoding);
+    require(saved == normalised(bytes), "save(load(bytes)) is the normalised bytes",
+            QStringLiteral("%1: saved %2")
+                .arg(encodingName(loaded.encoding), QString::fromLatin1(saved.toHex(' '))));
+
+    const TemplateFileText reloaded = decodeTemplateBytes(saved);
+    require(
+        reloaded.text == loaded.text && reloaded.encoding == loaded.encoding,
+        "loading the saved file again changes nothing",
+        encodingName(loaded.encoding) + QStringLiteral(" -> ") + encodingName(reloaded.encoding));
+
+    // The document without an editor keeps the text through its line split.
+    const MemoryTemplate document(loaded.text, loaded.encoding);
+    require(document.text() == loaded.text, "the document gives back the text it was given");
+    return 0;
+}
