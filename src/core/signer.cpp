@@ -1,27 +1,12 @@
 #include "signer.h"
 
-#include <QFileInfo>
-#include <QProcess>
+#include "signerprocess.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include <QFileInfo>
 
 namespace sealmill {
 
 namespace {
-
-// Enough to show what the signer said last, small enough to keep for ever.
-constexpr qsizetype kTailBytes = 4096;
-// How often the wait comes up for air to drain the output and call back.
-constexpr int kWaitSliceMs = 50;
-
-void keepTail(QByteArray& tail, const QByteArray& more) {
-    tail.append(more);
-    if (tail.size() > kTailBytes) {
-        tail.remove(0, tail.size() - kTailBytes);
-    }
-}
 
 QString absoluteProgram(const QString& program) {
     // A bare name would be looked up on PATH, so the program started could
@@ -41,38 +26,13 @@ QStringList signerArguments(const SignerRequest& request) {
 }
 
 SignerOutcome runSigner(const SignerRequest& request, const std::function<void()>& whileWaiting) {
-    SignerOutcome outcome;
-    QProcess process;
-    process.setProgram(absoluteProgram(request.program));
-    process.setArguments(signerArguments(request));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_WIN
-    process.setCreateProcessArgumentsModifier(
-        [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NO_WINDOW; });
+#ifdef Q_OS_UNIX
+    return runSignerWithSpawn(absoluteProgram(request.program), signerArguments(request),
+                              whileWaiting);
+#else
+    return runSignerWithQProcess(absoluteProgram(request.program), signerArguments(request),
+                                 whileWaiting);
 #endif
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1)) {
-        return outcome;
-    }
-    while (process.state() != QProcess::NotRunning) {
-        if (process.waitForFinished(kWaitSliceMs)) {
-            break;
-        }
-        keepTail(outcome.outputTail, process.readAll());
-        if (whileWaiting) {
-            whileWaiting();
-        }
-    }
-    keepTail(outcome.outputTail, process.readAll());
-    if (process.exitStatus() == QProcess::CrashExit) {
-        // On POSIX QProcess reports the signal number as the exit code here.
-        outcome.ending = SignerOutcome::Ending::Signalled;
-    } else {
-        outcome.ending = SignerOutcome::Ending::Exited;
-    }
-    outcome.exitCode = process.exitCode();
-    return outcome;
 }
 
 QStringList exitCodeNames() {
