@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +19,15 @@ using namespace Qt::StringLiterals;
 
 const QString kTemplate = u"Offer @SERIAL@\nplain\nref @SERIAL@ @SERIAL@\n"_s;
 const QString kDone = u"The Sealmill has run!"_s;
+
+// Counts the times a widget is painted.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 class TestPressRunEngine : public QObject {
     Q_OBJECT
@@ -68,8 +78,14 @@ private Q_SLOTS:
         press.PGPdir()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
         press.RUNdir()->setText(dir.path());
         QList<int> positions;
-        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged,
-                         [&](int value) { positions << value; });
+        QList<int> paintsAt;  // paints of the bar and the status line before each new figure
+        PaintCounter painted;
+        press.ProgressBar()->installEventFilter(&painted);
+        press.StatusBar()->installEventFilter(&painted);
+        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged, [&](int value) {
+            positions << value;
+            paintsAt << painted.paints;
+        });
         int callsAtCancel = 1;
         QTimer::singleShot(0, &press, [&] { QTest::mouseClick(press.Run(), Qt::LeftButton); });
         QTimer::singleShot(signer.contains("SLEEP_MS=6") ? 50 : 60000, &press, [&] {
@@ -94,6 +110,9 @@ private Q_SLOTS:
         QCOMPARE(windows.MainForm().editorTemplate().text(), kTemplate);
         QCOMPARE(doc.isModified(), modified);
         QVERIFY(message != kDone || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
+        for (qsizetype i = 1; message == kDone && i < paintsAt.size(); ++i) {  // each figure shown
+            QVERIFY2(paintsAt.at(i) >= paintsAt.at(i - 1) + 2, qPrintable(QString::number(i)));
+        }
         QVERIFY(doc.isUndoRedoEnabled() && !doc.isUndoAvailable());  // run edits are not undone
     }
 
