@@ -2,6 +2,7 @@
 #include "editortemplate.h"
 #include "fakedialogs.h"
 #include "mainform.h"
+#include "memorytemplate.h"
 #include "pressrun.h"
 
 #include <QFile>
@@ -122,6 +123,9 @@ private Q_SLOTS:
         QTest::newRow("line differs") << u"a 7\nb\nc 7\n"_s << u"a @SERIAL@\nb\nc @SERIAL@\n"_s;
         QTest::newRow("last break gone") << u"a\nb\n"_s << u"a\nb"_s;
         QTest::newRow("carriage return") << u"a\nb\n"_s << u"a\rx\nb\n"_s;
+        QTest::newRow("first and last, no final break")
+            << u"1 x\nsame\nsame\ny 1"_s << u"@SERIAL@ x\nsame\nsame\ny @SERIAL@"_s;
+        QTest::newRow("line added at the end") << u"a\nb"_s << u"a\nb\nc"_s;
     }
     void restoreByLinesEqualsWholeLoad() {
         QFETCH(QString, before);
@@ -132,6 +136,28 @@ private Q_SLOTS:
         document.restoreText(after);
         QCOMPARE(document.text(), EditorTemplate(whole).text());
         QVERIFY(!editor.document()->isUndoAvailable());
+    }
+
+    // The editor's own search for placeholder lines, and the text it keeps at
+    // hand, agree with the plain line-by-line reading, also after typing.
+    void findsLinesAndFollowsTyping_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << u"a\nb"_s;
+        QTest::newRow("first and last") << u"@SERIAL@\nx\ny @SERIAL@"_s;
+        QTest::newRow("two in a line, then empty lines") << u"@SERIAL@ @SERIAL@\n\n\n@SERIAL@\n"_s;
+    }
+    void findsLinesAndFollowsTyping() {
+        QFETCH(QString, text);
+        QPlainTextEdit editor(text);
+        EditorTemplate document(editor);
+        QCOMPARE(document.text(), text);
+        QCOMPARE(document.linesHolding(sealmill::kPlaceholder),
+                 sealmill::MemoryTemplate(text).linesHolding(sealmill::kPlaceholder));
+        QTest::keyClicks(&editor, u"@SERIAL@"_s);
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QCOMPARE(document.text(), u"@SERIAL@\n"_s + text);
+        QCOMPARE(document.linesHolding(sealmill::kPlaceholder),
+                 sealmill::MemoryTemplate(document.text()).linesHolding(sealmill::kPlaceholder));
     }
 };
 
