@@ -157,7 +157,12 @@ void EditorTemplate::setText(const QString& text) {
     // One repaint for the whole text, also if the editor throws.
     editor_.setUpdatesEnabled(false);
     const auto resume = qScopeGuard([this] { editor_.setUpdatesEnabled(true); });
-    if (!replaceChangedLines(text) || this->text() != text) {
+    if (replaceChangedLines(text) && editor_.document()->characterCount() == text.size() + 1) {
+        // The lines put in hold no breaks, so the document now holds exactly
+        // this text: no need to read it back.
+        text_ = text;
+        textKnown_ = true;
+    } else {
         editor_.setPlainText(text);
     }
 }

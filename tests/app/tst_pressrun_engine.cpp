@@ -135,6 +135,7 @@ private Q_SLOTS:
         EditorTemplate document(editor);
         document.restoreText(after);
         QCOMPARE(document.text(), EditorTemplate(whole).text());
+        QCOMPARE(editor.document()->toRawText(), whole.document()->toRawText());
         QVERIFY(!editor.document()->isUndoAvailable());
     }
 
