@@ -9,9 +9,11 @@
 #include "programruns.h"
 #include "referenceloops.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -48,8 +50,8 @@ QString firstLineOf(const QString& path, const QString& prefix) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return QStringLiteral("?");
     }
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    // Files under /proc report no size, so they are read to their end at once.
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         if (line.startsWith(prefix)) {
             return line.mid(line.indexOf(u':') + 1).trimmed();
         }
@@ -67,7 +69,8 @@ void printMachine(QTextStream& out) {
         << "\n"
         << "- Qt " << qVersion() << ", compiler " << __VERSION__ << ", build "
         << SEALMILL_BUILD_TYPE << "\n"
-        << "- Temporary files in " << QDir::tempPath() << "\n\n";
+        << "- Temporary files in " << QDir::tempPath() << " ("
+        << QStorageInfo(QDir::tempPath()).fileSystemType() << ")\n\n";
 }
 
 // A fresh empty directory per run, so no output file exists yet.
@@ -80,24 +83,29 @@ public:
     }
     [[nodiscard]] QString file(const QString& name) const { return root_.filePath(name); }
     void clear() {
-        for (int i = 1; i <= count_; ++i) {
-            QDir(root_.filePath(QString::number(i))).removeRecursively();
+        for (; cleared_ < count_; ++cleared_) {
+            QDir(root_.filePath(QString::number(cleared_ + 1))).removeRecursively();
         }
     }
 
 private:
     QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/smb-XXXXXX")};
     int count_ = 0;
+    int cleared_ = 0;
 };
 
-// Measures each method `reps` times, the methods taking turns.
+// Measures each method `reps` times, the methods taking turns in an order
+// that rotates, each run's files removed and flushed before the next run
+// starts so that no run pays for another's clean-up.
 QList<double> medians(int reps, Scratch& scratch, const QList<std::function<double()>>& methods) {
     QList<QList<double>> runs(methods.size());
     for (int rep = 0; rep < reps; ++rep) {
-        for (qsizetype m = 0; m < methods.size(); ++m) {
+        for (qsizetype turn = 0; turn < methods.size(); ++turn) {
+            const qsizetype m = (turn + rep) % methods.size();
             runs[m] << methods.at(m)();
+            scratch.clear();
+            ::sync();
         }
-        scratch.clear();
     }
     QList<double> result;
     for (const QList<double>& values : runs) {
@@ -223,6 +231,7 @@ void memory(QTextStream& out, Table& table, const Options& options, Scratch& scr
         idle << static_cast<double>(peakResidentKiB({}, {}, {}, 0));
         pressing << static_cast<double>(peakResidentKiB(file, signer, scratch.next(), 3));
         scratch.clear();
+        ::sync();
     }
     QFile::remove(file);
     const double idleMiB = median(idle) / 1024;
