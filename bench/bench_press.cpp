@@ -1,128 +1,299 @@
-// How much time a press run spends on its own work per serial number (the
-// substitution, the work file, putting the template back, the progress), with
-// a signer that only copies the file, for templates from small to large, on
-// both the plain-text document and the window's editor.
-//
-// Target: the program's own share per number stays under 5 ms for a 2 KB
-// template, 20 ms for 100 KB and 200 ms for 1 MiB, so that for the templates
-// people sign the real signer (about 100 ms and more per call with GnuPG) is
-// what the user waits for. Exits 1 when a target is missed.
-#include "editortemplate.h"
-#include "memorytemplate.h"
-#include "pressloop.h"
-#include "storedpresssettings.h"
+// Speed and memory of a press run against the cheapest way to do the same
+// work, printed as a markdown table: `./dev bench` (options: --reps N,
+// --numbers N for the small template, --only 13 for sections 1 and 3). Every figure is the median
+// of N repetitions, the methods taking turns within each repetition so that a busy moment of the
+// machine hits all of them alike. Exits 1 when a target is missed.
+#include "appwindows.h"
+#include "benchdialogs.h"
+#include "benchtemplate.h"
+#include "programruns.h"
+#include "referenceloops.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextEdit>
+#include <QStorageInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <cstdio>
-
-using namespace sealmill;
+#include <functional>
+#include <thread>
 
 namespace {
 
-struct QuietSink final : PressSink {
-    int tag = 0;
-    void runStarted() override {}
-    void progress(int /*position*/, const QString& /*status*/) override {}
-    void error(const QString& text, const QString& /*details*/) override {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-    }
-    void failure(const QString& message) override {
-        std::fprintf(stderr, "failure: %s\n", qPrintable(message));
-    }
-    void idle() override {}
-    void succeeded() override {}
-    void processPendingEvents() override { QCoreApplication::processEvents(); }
-    [[nodiscard]] int cancelTag() const override { return tag; }
-    void setCancelTag(int value) override { tag = value; }
+constexpr qsizetype kKiB = 1024;
+constexpr qsizetype kMiB = 1024 * kKiB;
+
+struct Options {
+    int reps = 5;
+    int numbers = 1000;
+    QString sections = QStringLiteral("1234");  // which of the four to measure
 };
 
-// Signs by copying, as plainly as a real signer writes its output.
-SignerOutcome copySigner(const SignerRequest& request, const std::function<void()>& /*wait*/) {
-    QFile in(request.workFile);
-    QFile out(request.outputFile);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
-        return {SignerOutcome::Ending::Exited, 2, {}};
+Options parseOptions(const QStringList& args) {
+    Options options;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args.at(i) == u"--reps") {
+            options.reps = std::max(1, args.at(i + 1).toInt());
+        } else if (args.at(i) == u"--numbers") {
+            options.numbers = std::max(1, args.at(i + 1).toInt());
+        } else if (args.at(i) == u"--only") {
+            options.sections = args.at(i + 1);
+        }
     }
-    out.write(in.readAll());
-    return {SignerOutcome::Ending::Exited, 0, {}};
+    return options;
 }
 
-QString templateOf(qsizetype bytes) {
-    QString text;
-    int line = 0;
-    while (text.size() < bytes) {
-        text += line % 40 == 0
-                    ? QStringLiteral("Serial @SERIAL@ of this offer, line %1\n").arg(line)
-                    : QStringLiteral("An ordinary line of the offer's text, no %1.\n").arg(line);
-        ++line;
+QString firstLineOf(const QString& path, const QString& prefix) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return QStringLiteral("?");
     }
-    return text;
+    // Files under /proc report no size, so they are read to their end at once.
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.startsWith(prefix)) {
+            return line.mid(line.indexOf(u':') + 1).trimmed();
+        }
+    }
+    return QStringLiteral("?");
 }
 
-double msPerNumber(TemplateLines& lines, int numbers) {
-    QTemporaryDir dir(QStringLiteral("/tmp/smb-XXXXXX"));
-    StoredPressSettings settings;
-    settings.runDir = dir.path();
-    settings.pgpDir = QCoreApplication::applicationFilePath();
-    settings.serialFrom = QStringLiteral("1");
-    settings.serialTo = QString::number(numbers);
-    settings.runName = QStringLiteral("o@SERIAL@.asc");
-    settings.pgpId = QStringLiteral("k");
-    settings.pass = QStringLiteral("p");
-    QuietSink sink;
-    PressLoop loop(lines, settings, sink, copySigner);
-    QElapsedTimer clock;
-    clock.start();
-    const PressResult result = loop.run();
-    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6 / numbers;
-    if (result != PressResult::Succeeded) {
-        std::fprintf(stderr, "run did not succeed\n");
-        return 1e9;
+void printMachine(QTextStream& out) {
+    out << "## Machine\n\n"
+        << "- CPU: " << firstLineOf(QStringLiteral("/proc/cpuinfo"), QStringLiteral("model name"))
+        << ", " << std::thread::hardware_concurrency() << " logical cores\n"
+        << "- Memory: " << firstLineOf(QStringLiteral("/proc/meminfo"), QStringLiteral("MemTotal"))
+        << "\n"
+        << "- System: " << QSysInfo::prettyProductName() << ", kernel " << QSysInfo::kernelVersion()
+        << "\n"
+        << "- Qt " << qVersion() << ", compiler " << __VERSION__ << ", build "
+        << SEALMILL_BUILD_TYPE << "\n"
+        << "- Temporary files in " << QDir::tempPath() << " ("
+        << QStorageInfo(QDir::tempPath()).fileSystemType() << ")\n\n";
+}
+
+// A fresh empty directory per run, so no output file exists yet.
+class Scratch {
+public:
+    QString next() {
+        const QString path = root_.filePath(QString::number(++count_));
+        QDir().mkpath(path);
+        return path;
     }
-    return ms;
+    [[nodiscard]] QString file(const QString& name) const { return root_.filePath(name); }
+    void clear() {
+        for (; cleared_ < count_; ++cleared_) {
+            QDir(root_.filePath(QString::number(cleared_ + 1))).removeRecursively();
+        }
+    }
+
+private:
+    QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/smb-XXXXXX")};
+    int count_ = 0;
+    int cleared_ = 0;
+};
+
+// Measures each method `reps` times, the methods taking turns in an order
+// that rotates, each run's files removed and flushed before the next run
+// starts so that no run pays for another's clean-up.
+QList<double> medians(int reps, Scratch& scratch, const QList<std::function<double()>>& methods) {
+    QList<QList<double>> runs(methods.size());
+    for (int rep = 0; rep < reps; ++rep) {
+        for (qsizetype turn = 0; turn < methods.size(); ++turn) {
+            const qsizetype m = (turn + rep) % methods.size();
+            runs[m] << methods.at(m)();
+            scratch.clear();
+            ::sync();
+        }
+    }
+    QList<double> result;
+    for (const QList<double>& values : runs) {
+        const bool failed =
+            std::any_of(values.cbegin(), values.cend(), [](double v) { return v < 0; });
+        result << (failed ? -1 : median(values));
+    }
+    return result;
+}
+
+class Table {
+public:
+    explicit Table(QTextStream& out) : out_(out) {}
+    bool allMet = true;
+
+    QString verdict(double value, double limit) {
+        const bool met = value >= 0 && value <= limit;
+        allMet = allMet && met;
+        return met ? QStringLiteral("met") : QStringLiteral("**missed**");
+    }
+    static QString fixed(double value, int decimals = 2) {
+        return value < 0 ? QStringLiteral("failed") : QString::number(value, 'f', decimals);
+    }
+    static QString ratio(double value, double reference) {
+        return value < 0 || reference <= 0 ? QStringLiteral("failed")
+                                           : QString::number(value / reference, 'f', 2);
+    }
+
+private:
+    QTextStream& out_;
+};
+
+void smallTemplate(QTextStream& out, Table& table, const Options& options, AppWindows& windows,
+                   BenchDialogs& dialogs, Scratch& scratch) {
+    const BenchTemplate text(4 * kKiB, 3);
+    const QString file = scratch.file(QStringLiteral("small.txt"));
+    const QString signer = QStringLiteral(SEALMILL_COPY_SIGNER);
+    (void)text.writeTo(file);
+    const int n = options.numbers;
+    const QList<double> ms =
+        medians(options.reps, scratch,
+                {[&] { return spawnLoopMs(text, signer, scratch.next(), n); },
+                 [&] { return qprocessLoopMs(text, signer, scratch.next(), n); },
+                 [&] { return shellLoopMs(file, signer, scratch.next(), n); },
+                 [&] { return commandLineRunMs(file, signer, scratch.next(), n); },
+                 [&] { return windowRunMs(windows, dialogs, file, signer, scratch.next(), n); }});
+    const double floor = ms[0];
+    const double shell = ms[2];
+    out << "## 1. Overhead per serial number: 4 KiB template, @SERIAL@ in 3 lines, " << n
+        << " numbers\n\n"
+        << "| Run | ms per number | ÷ floor | ÷ shell loop | target | |\n"
+        << "|---|---:|---:|---:|---|---|\n"
+        << "| floor: write work file, posix_spawn, wait, delete | " << Table::fixed(floor, 3)
+        << " | 1.00 | " << Table::ratio(floor, shell) << " | reference | |\n"
+        << "| the same loop through QProcess | " << Table::fixed(ms[1], 3) << " | "
+        << Table::ratio(ms[1], floor) << " | " << Table::ratio(ms[1], shell)
+        << " | information | |\n"
+        << "| shell loop: sed, signer, rm | " << Table::fixed(shell, 3) << " | "
+        << Table::ratio(shell, floor) << " | 1.00 | reference | |\n";
+    const auto row = [&](const char* name, double value, double floorLimit) {
+        const double ofFloor = floor > 0 ? value / floor : -1;
+        const double ofShell = shell > 0 ? value / shell : -1;
+        out << "| " << name << " | " << Table::fixed(value, 3) << " | "
+            << Table::ratio(value, floor) << " | " << Table::ratio(value, shell) << " | ≤ "
+            << Table::fixed(floorLimit) << " × floor, ≤ 0.50 × shell | "
+            << table.verdict(ofFloor, floorLimit) << ", " << table.verdict(ofShell, 0.5) << " |\n";
+    };
+    row("sealmill-press", ms[3], 1.15);
+    row("TPressRun (window, offscreen)", ms[4], 1.30);
+    out << "\n";
+}
+
+void largeTemplates(QTextStream& out, Table& table, const Options& options, AppWindows& windows,
+                    BenchDialogs& dialogs, Scratch& scratch) {
+    constexpr int kNumbers = 20;
+    const QString signer = QStringLiteral(SEALMILL_COPY_SIGNER);
+    out << "## 2. Large templates: lines of 60 characters, @SERIAL@ in 5 lines, " << kNumbers
+        << " numbers\n\n"
+        << "| Template | floor ms per number | TPressRun ms per number | ÷ floor | target | "
+           "| growth per size step | target | |\n"
+        << "|---|---:|---:|---:|---|---|---:|---|---|\n";
+    double previousMs = -1;
+    qsizetype previousSize = 0;
+    for (const qsizetype size : {64 * kKiB, kMiB, 8 * kMiB}) {
+        const BenchTemplate text(size, 5);
+        const QString file = scratch.file(QStringLiteral("large%1.txt").arg(size));
+        (void)text.writeTo(file);
+        const QList<double> ms = medians(
+            options.reps, scratch,
+            {[&] { return spawnLoopMs(text, signer, scratch.next(), kNumbers); },
+             [&] {
+                 return windowRunMs(windows, dialogs, file, signer, scratch.next(), kNumbers);
+             }});
+        const double ofFloor = ms[0] > 0 && ms[1] >= 0 ? ms[1] / ms[0] : -1;
+        out << "| "
+            << (size >= kMiB ? QStringLiteral("%1 MiB").arg(size / kMiB)
+                             : QStringLiteral("%1 KiB").arg(size / kKiB))
+            << " | " << Table::fixed(ms[0]) << " | " << Table::fixed(ms[1]) << " | "
+            << Table::ratio(ms[1], ms[0]) << " | ≤ 1.50 | " << table.verdict(ofFloor, 1.5) << " | ";
+        if (previousMs > 0 && ms[1] > 0) {
+            // Time ratio over size ratio: 1.00 is linear growth, less is slower.
+            const double growth = (ms[1] / previousMs) / (static_cast<double>(size) / previousSize);
+            out << Table::fixed(growth) << " | ≤ 1.00 (linear) | " << table.verdict(growth, 1.0)
+                << " |\n";
+        } else {
+            out << " | | |\n";
+        }
+        previousMs = ms[1];
+        previousSize = size;
+    }
+    out << "\n";
+}
+
+void memory(QTextStream& out, Table& table, const Options& options, Scratch& scratch) {
+    constexpr qsizetype kSize = 64 * kMiB;
+    const BenchTemplate text(kSize, 5);
+    const QString file = scratch.file(QStringLiteral("memory.txt"));
+    (void)text.writeTo(file);
+    const QString signer = QStringLiteral(SEALMILL_COPY_SIGNER);
+    QList<double> idle;
+    QList<double> pressing;
+    for (int rep = 0; rep < std::min(options.reps, 3); ++rep) {
+        idle << static_cast<double>(peakResidentKiB({}, {}, {}, 0));
+        pressing << static_cast<double>(peakResidentKiB(file, signer, scratch.next(), 3));
+        scratch.clear();
+        ::sync();
+    }
+    QFile::remove(file);
+    const double idleMiB = median(idle) / 1024;
+    const double pressMiB = median(pressing) / 1024;
+    const double above = pressMiB - idleMiB;
+    const bool failed = idleMiB <= 0 || pressMiB <= 0;
+    out << "## 3. Memory: peak resident size of the window program\n\n"
+        << "| Case | peak MiB | above idle, MiB | ÷ 64 MiB | target | |\n"
+        << "|---|---:|---:|---:|---|---|\n"
+        << "| idle, empty document | " << Table::fixed(idleMiB, 1) << " | | | | |\n"
+        << "| 64 MiB template opened, 3 numbers pressed | " << Table::fixed(pressMiB, 1) << " | "
+        << Table::fixed(failed ? -1 : above, 1) << " | " << Table::fixed(failed ? -1 : above / 64)
+        << " | ≤ 4.00 | " << table.verdict(failed ? -1 : above / 64, 4.0) << " |\n\n";
+}
+
+void editorLoad(QTextStream& out, Table& table, const Options& options, AppWindows& windows,
+                BenchDialogs& dialogs, Scratch& scratch) {
+    const BenchTemplate text(8 * kMiB, 5);
+    const QString file = scratch.file(QStringLiteral("open.txt"));
+    (void)text.writeTo(file);
+    const QList<double> ms = medians(options.reps, scratch,
+                                     {[&] { return readAndDecodeMs(file); },
+                                      [&] { return editorOpenMs(windows, dialogs, file); }});
+    out << "## 4. Editor load: File > Open of an 8 MiB template until painted\n\n"
+        << "| Read and decode alone, ms | Open into the editor, ms | ratio | target | |\n"
+        << "|---:|---:|---:|---|---|\n"
+        << "| " << Table::fixed(ms[0], 1) << " | " << Table::fixed(ms[1], 1) << " | "
+        << Table::ratio(ms[1], ms[0]) << " | ≤ 5.00 | "
+        << table.verdict(ms[0] > 0 && ms[1] >= 0 ? ms[1] / ms[0] : -1, 5.0) << " |\n\n";
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    struct Case {
-        const char* name;
-        qsizetype bytes;
-        int numbers;
-        double targetMs;
-    };
-    const Case cases[] = {
-        {"2 KB", 2 * 1024, 200, 5},
-        {"100 KB", 100 * 1024, 50, 20},
-        {"1 MiB", 1024 * 1024, 10, 200},
-    };
-    bool met = true;
-    QTextStream out(stdout);
-    out << "template   document   ms/number   editor   ms/number   target\n";
-    for (const Case& c : cases) {
-        MemoryTemplate memory(templateOf(c.bytes));
-        const double plain = msPerNumber(memory, c.numbers);
-
-        QPlainTextEdit editor;
-        editor.setPlainText(templateOf(c.bytes));
-        EditorTemplate adapter(editor);
-        const double window = msPerNumber(adapter, c.numbers);
-
-        out.flush();
-        out << QStringLiteral("%1  %2  %3  %4\n")
-                   .arg(QString::fromLatin1(c.name), -9)
-                   .arg(plain, 19, 'f', 2)
-                   .arg(window, 19, 'f', 2)
-                   .arg(c.targetMs, 8, 'f', 0);
-        met = met && plain < c.targetMs && window < c.targetMs;
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 6 && args.at(1) == u"--memory-child") {
+        return runMemoryChild(args.at(2), args.at(3), args.at(4), args.at(5).toInt());
     }
-    out << (met ? "all targets met\n" : "TARGET MISSED\n");
-    return met ? 0 : 1;
+    const Options options = parseOptions(args);
+
+    QTextStream out(stdout);
+    out << "# Press run benchmark\n\n";
+    printMachine(out);
+    out << "Medians of " << options.reps << " repetitions.\n\n";
+    out.flush();
+
+    Scratch scratch;
+    BenchDialogs dialogs;
+    AppWindows windows(dialogs);
+    Table table(out);
+    const QList<std::function<void()>> sections{
+        [&] { smallTemplate(out, table, options, windows, dialogs, scratch); },
+        [&] { largeTemplates(out, table, options, windows, dialogs, scratch); },
+        [&] { memory(out, table, options, scratch); },
+        [&] { editorLoad(out, table, options, windows, dialogs, scratch); }};
+    for (qsizetype i = 0; i < sections.size(); ++i) {
+        if (options.sections.contains(QString::number(i + 1))) {
+            sections.at(i)();
+            out.flush();
+        }
+    }
+    out << (table.allMet ? "Every target met.\n" : "A target was missed.\n");
+    return table.allMet ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <cstring>
 
 using sealmill::FileAccess;
 
@@ -34,9 +35,43 @@ bool breaksBlocks(const QString& text) {
     });
 }
 
+// How far `a` from `i` and `b` from `j` agree: the offset of the first
+// difference, where one of them ends if that comes first, or -1 when both end
+// together without one. Compared in blocks of memory first: a press run
+// compares the whole template after every number.
+qsizetype firstDifference(QStringView a, qsizetype i, QStringView b, qsizetype j) {
+    const qsizetype common = std::min(a.size() - i, b.size() - j);
+    constexpr qsizetype kBlock = 4096;
+    qsizetype k = 0;
+    while (k + kBlock <= common &&
+           std::memcmp(a.data() + i + k, b.data() + j + k, kBlock * sizeof(QChar)) == 0) {
+        k += kBlock;
+    }
+    const QChar* const from = a.data() + i + k;
+    k += std::mismatch(from, a.data() + i + common, b.data() + j + k).first - from;
+    if (k == common && a.size() - i == b.size() - j) {
+        return -1;
+    }
+    return k;
+}
+
+qsizetype lineEnd(QStringView text, qsizetype from) {
+    const qsizetype end = text.indexOf(u'\n', from);
+    return end < 0 ? text.size() : end;
+}
+
 }  // namespace
 
 EditorTemplate::EditorTemplate(QPlainTextEdit& editor) : editor_(editor) {
+    forgetText_ =
+        QObject::connect(editor_.document(), &QTextDocument::contentsChange, &editor_, [this] {
+            textKnown_ = false;
+            text_.clear();
+        });
+}
+
+EditorTemplate::~EditorTemplate() {
+    QObject::disconnect(forgetText_);
 }
 
 int EditorTemplate::lineCount() const {
@@ -71,11 +106,28 @@ void EditorTemplate::loadFromFile(const QString& path) {
 }
 
 QString EditorTemplate::text() const {
-    // toPlainText() would turn non-breaking spaces into spaces; the raw text
-    // keeps every character and marks block ends with paragraph separators.
-    QString raw = editor_.document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, u'\n');
-    return raw;
+    if (!textKnown_) {
+        // toPlainText() would turn non-breaking spaces into spaces; the raw text
+        // keeps every character and marks block ends with paragraph separators.
+        text_ = editor_.document()->toRawText();
+        text_.replace(QChar::ParagraphSeparator, u'\n');
+        textKnown_ = true;
+    }
+    return text_;
+}
+
+QList<int> EditorTemplate::linesHolding(QLatin1StringView needle) const {
+    const QString all = text();
+    QList<int> found;
+    int line = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype at = all.indexOf(needle); at >= 0; at = all.indexOf(needle, lineStart)) {
+        line += static_cast<int>(std::count(all.cbegin() + lineStart, all.cbegin() + at, u'\n'));
+        found << line;
+        lineStart = lineEnd(all, at) + 1;
+        ++line;
+    }
+    return found;
 }
 
 void EditorTemplate::restoreText(const QString& text) {
@@ -105,31 +157,54 @@ void EditorTemplate::setText(const QString& text) {
     // One repaint for the whole text, also if the editor throws.
     editor_.setUpdatesEnabled(false);
     const auto resume = qScopeGuard([this] { editor_.setUpdatesEnabled(true); });
-    if (!replaceChangedLines(text) || this->text() != text) {
+    if (replaceChangedLines(text) && editor_.document()->characterCount() == text.size() + 1) {
+        // The lines put in hold no breaks, so the document now holds exactly
+        // this text: no need to read it back.
+        text_ = text;
+        textKnown_ = true;
+    } else {
         editor_.setPlainText(text);
     }
 }
 
 // A press run puts the template back after every number, and setPlainText
 // would lay out the whole text each time; rewriting only the changed lines
-// keeps that cheap. Ends as setPlainText does: no undo history, unmodified,
+// keeps that cheap. The changed lines are found by comparing the two texts,
+// not line by line. Ends as setPlainText does: no undo history, unmodified,
 // caret at the start. False when the line structure differs.
 bool EditorTemplate::replaceChangedLines(const QString& text) {
-    const QStringList wanted = text.split(u'\n');
+    const QString current = this->text();
     QTextDocument& doc = *editor_.document();
-    if (wanted.size() != doc.blockCount() || breaksBlocks(text)) {
-        return false;
-    }
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
-    QTextBlock block = doc.begin();
-    for (const QString& line : wanted) {
-        if (block.text() != line) {
-            replaceBlockText(block, line);
+    const auto resumeUndo = qScopeGuard([&doc, undo] { doc.setUndoRedoEnabled(undo); });
+    qsizetype i = 0;      // a line start in the current text
+    qsizetype j = 0;      // the same line's start in the wanted text
+    qsizetype shift = 0;  // how far the document's positions moved by the lines replaced
+    for (qsizetype k = firstDifference(current, i, text, j); k >= 0;
+         k = firstDifference(current, i, text, j)) {
+        qsizetype start = i + k;
+        while (start > i && current.at(start - 1) != u'\n') {
+            --start;
         }
-        block = block.next();
+        const qsizetype wantedStart = j + (start - i);
+        const qsizetype oldEnd = lineEnd(current, i + k);
+        const qsizetype newEnd = lineEnd(text, j + k);
+        if ((oldEnd == current.size()) != (newEnd == text.size())) {
+            return false;
+        }
+        const QString line = text.mid(wantedStart, newEnd - wantedStart);
+        if (breaksBlocks(line)) {
+            return false;
+        }
+        replaceBlockText(doc.findBlock(static_cast<int>(start + shift)), line);
+        shift += (newEnd - wantedStart) - (oldEnd - start);
+        if (oldEnd == current.size()) {
+            break;
+        }
+        i = oldEnd + 1;
+        j = newEnd + 1;
     }
-    doc.setUndoRedoEnabled(undo);
     doc.setModified(false);
     editor_.setTextCursor(QTextCursor(&doc));
     editor_.ensureCursorVisible();

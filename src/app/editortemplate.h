@@ -2,6 +2,8 @@
 
 #include "templatelines.h"
 
+#include <QObject>
+
 class QPlainTextEdit;
 
 // The template document as held by the main window's editor: its lines are the
@@ -9,11 +11,17 @@ class QPlainTextEdit;
 // last file loaded so the document saves back in it.
 class EditorTemplate final : public sealmill::TemplateLines {
 public:
-    // The most characters the editor takes from a file: far above any template
-    // and small enough that the editor stays responsive.
-    static constexpr qsizetype kDefaultCapacity = qsizetype{16} * 1024 * 1024;
+    // The most characters the editor takes from a file: a 64 MiB template fits.
+    // The editor spends several hundred bytes on every line it holds, so this
+    // is about where a desktop's memory, not the editor, sets the limit.
+    static constexpr qsizetype kDefaultCapacity = qsizetype{64} * 1024 * 1024;
 
     explicit EditorTemplate(QPlainTextEdit& editor);
+    EditorTemplate(const EditorTemplate&) = delete;
+    EditorTemplate& operator=(const EditorTemplate&) = delete;
+    EditorTemplate(EditorTemplate&&) = delete;
+    EditorTemplate& operator=(EditorTemplate&&) = delete;
+    ~EditorTemplate() override;
 
     [[nodiscard]] int lineCount() const override;
     [[nodiscard]] QString line(int index) const override;
@@ -24,6 +32,7 @@ public:
     void loadFromFile(const QString& path) override;
     [[nodiscard]] QString text() const override;
     void restoreText(const QString& text) override;
+    [[nodiscard]] QList<int> linesHolding(QLatin1StringView needle) const override;
 
     // A new document: empty, UTF-8.
     void clear();
@@ -42,4 +51,9 @@ private:
     QPlainTextEdit& editor_;
     sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
     qsizetype capacity_ = kDefaultCapacity;
+    // The editor's text as text() gives it, kept until the document changes:
+    // a press run asks for it several times per number.
+    mutable QString text_;
+    mutable bool textKnown_ = false;
+    QMetaObject::Connection forgetText_;
 };

@@ -190,13 +190,10 @@ QString PressLoop::OutFilePrep(qint64 serial) const {
 void PressLoop::ReplaceVar(qint64 serial) {
     substituted_ = true;
     const QString number = serialText(serial);
-    const int count = lines_.lineCount();
-    for (int i = 0; i < count; ++i) {
+    for (const int i : lines_.linesHolding(kPlaceholder)) {
         QString line = lines_.line(i);
-        if (const qsizetype at = line.indexOf(kPlaceholder); at >= 0) {
-            line.replace(at, kPlaceholder.size(), number);
-            lines_.replaceLine(i, line);
-        }
+        line.replace(line.indexOf(kPlaceholder), kPlaceholder.size(), number);
+        lines_.replaceLine(i, line);
     }
 }
 

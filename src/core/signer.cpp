@@ -1,28 +1,13 @@
 #include "signer.h"
 
-#include <QFileInfo>
-#include <QProcess>
-#include <algorithm>
+#include "signerprocess.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include <QFileInfo>
+#include <algorithm>
 
 namespace sealmill {
 
 namespace {
-
-// Enough to show what the signer said last, small enough to keep for ever.
-constexpr qsizetype kTailBytes = 4096;
-// How often the wait comes up for air to drain the output and call back.
-constexpr int kWaitSliceMs = 50;
-
-void keepTail(QByteArray& tail, const QByteArray& more) {
-    tail.append(more);
-    if (tail.size() > kTailBytes) {
-        tail.remove(0, tail.size() - kTailBytes);
-    }
-}
 
 QString absoluteProgram(const QString& program) {
     // A bare name would be looked up on PATH, so the program started could
@@ -48,42 +33,15 @@ QStringList signerArguments(const SignerRequest& request) {
 }
 
 SignerOutcome runSigner(const SignerRequest& request, const std::function<void()>& whileWaiting) {
-    SignerOutcome outcome;
     const QStringList arguments = signerArguments(request);
     if (holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul)) {
-        return outcome;
+        return {};
     }
-    QProcess process;
-    process.setProgram(absoluteProgram(request.program));
-    process.setArguments(arguments);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_WIN
-    process.setCreateProcessArgumentsModifier(
-        [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NO_WINDOW; });
+#ifdef Q_OS_UNIX
+    return runSignerWithSpawn(absoluteProgram(request.program), arguments, whileWaiting);
+#else
+    return runSignerWithQProcess(absoluteProgram(request.program), arguments, whileWaiting);
 #endif
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1)) {
-        return outcome;
-    }
-    while (process.state() != QProcess::NotRunning) {
-        if (process.waitForFinished(kWaitSliceMs)) {
-            break;
-        }
-        keepTail(outcome.outputTail, process.readAll());
-        if (whileWaiting) {
-            whileWaiting();
-        }
-    }
-    keepTail(outcome.outputTail, process.readAll());
-    if (process.exitStatus() == QProcess::CrashExit) {
-        // On POSIX QProcess reports the signal number as the exit code here.
-        outcome.ending = SignerOutcome::Ending::Signalled;
-    } else {
-        outcome.ending = SignerOutcome::Ending::Exited;
-    }
-    outcome.exitCode = process.exitCode();
-    return outcome;
 }
 
 QStringList exitCodeNames() {

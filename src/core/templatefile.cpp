@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -17,58 +19,73 @@ namespace sealmill {
 
 namespace {
 
-QByteArray normaliseLineBreaks(QByteArrayView bytes) {
-    QByteArray out;
-    out.reserve(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\r') {
-            out.append('\n');
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out.append(c);
-        }
+// CR LF and lone CR become LF, in place: the text only gets shorter. Whole
+// stretches between two CRs move at once, so a large file costs about a copy.
+void normaliseLineBreaks(QByteArray& bytes) {
+    const qsizetype first = bytes.indexOf('\r');
+    if (first < 0) {
+        return;
     }
-    return out;
+    char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* from = begin + first;
+    char* to = begin + first;
+    while (from != nullptr) {
+        *to++ = '\n';
+        ++from;
+        if (from != end && *from == '\n') {
+            ++from;
+        }
+        const auto* next = static_cast<const char*>(std::memchr(from, '\r', end - from));
+        const char* stretchEnd = next != nullptr ? next : end;
+        std::memmove(to, from, stretchEnd - from);
+        to += stretchEnd - from;
+        from = next;
+    }
+    bytes.truncate(to - begin);
 }
 
 }  // namespace
 
-TemplateFileText decodeTemplateBytes(const QByteArray& bytes) {
-    QByteArrayView view(bytes);
-    if (const qsizetype nul = view.indexOf('\0'); nul >= 0) {
-        view = view.first(nul);
+TemplateFileText decodeTemplateBytes(QByteArray bytes) {
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        bytes.truncate(nul);
     }
-    const QByteArray normalised = normaliseLineBreaks(view);
+    normaliseLineBreaks(bytes);
 
     // A byte-order mark is part of the file: keep it in the text so it saves back.
     // Stateless: a sequence cut short at the end is an error, not a dropped byte.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(normalised);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError()) {
         return {std::move(text), TextEncoding::Utf8};
     }
-    return {QString::fromLatin1(normalised), TextEncoding::Latin1};
+    return {QString::fromLatin1(bytes), TextEncoding::Latin1};
 }
 
 QByteArray encodeTemplateText(const QString& text, TextEncoding encoding) {
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 16);
     if (encoding == TextEncoding::Utf8) {
+        // Line by line rather than byte by byte: the whole text is written for
+        // every number of a press run.
         const QByteArray utf8 = text.toUtf8();
-        for (const char c : utf8) {
-            if (c == '\n') {
-                out.append('\r');
-            }
-            out.append(c);
+        const auto breaks = std::count(utf8.cbegin(), utf8.cend(), '\n');
+        QByteArray out(utf8.size() + breaks, Qt::Uninitialized);
+        char* to = out.data();
+        QByteArrayView rest(utf8);
+        for (qsizetype at = rest.indexOf('\n'); at >= 0; at = rest.indexOf('\n')) {
+            to = std::copy_n(rest.data(), at, to);
+            *to++ = '\r';
+            *to++ = '\n';
+            rest = rest.sliced(at + 1);
         }
+        std::copy_n(rest.data(), rest.size(), to);
         return out;
     }
     // Latin-1 documents keep their bytes; a character typed later that Latin-1
     // cannot hold is written as UTF-8 rather than lost.
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 16);
     for (const QChar ch : text) {
         if (ch == u'\n') {
             out.append("\r\n");

@@ -22,7 +22,7 @@ enum class FileAccess { Shared, OwnerOnly };
 
 // File bytes to text: cut at the first NUL, then every CR LF, lone CR and lone
 // LF becomes one line break.
-[[nodiscard]] TemplateFileText decodeTemplateBytes(const QByteArray& bytes);
+[[nodiscard]] TemplateFileText decodeTemplateBytes(QByteArray bytes);
 
 // Text to file bytes: each line break becomes CR LF, nothing else is added.
 [[nodiscard]] QByteArray encodeTemplateText(const QString& text, TextEncoding encoding);

@@ -2,13 +2,19 @@
 
 namespace sealmill {
 
-bool TemplateLines::containsPlaceholder() const {
+QList<int> TemplateLines::linesHolding(QLatin1StringView needle) const {
+    QList<int> found;
     const int count = lineCount();
-    bool found = false;
     for (int i = 0; i < count; ++i) {
-        found = found || line(i).contains(kPlaceholder);
+        if (line(i).contains(needle)) {
+            found << i;
+        }
     }
     return found;
+}
+
+bool TemplateLines::containsPlaceholder() const {
+    return !linesHolding(kPlaceholder).isEmpty();
 }
 
 }  // namespace sealmill

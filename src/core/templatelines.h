@@ -3,6 +3,7 @@
 #include "templatefile.h"
 
 #include <QLatin1StringView>
+#include <QList>
 #include <QString>
 
 namespace sealmill {
@@ -29,6 +30,11 @@ public:
     // The whole text, so a caller can put the template back without a file.
     [[nodiscard]] virtual QString text() const = 0;
     virtual void restoreText(const QString& text) = 0;
+
+    // The indices of the lines that hold `needle` (which holds no line break),
+    // in order. A document that keeps its whole text at hand finds them faster
+    // than line by line.
+    [[nodiscard]] virtual QList<int> linesHolding(QLatin1StringView needle) const;
 
     [[nodiscard]] bool containsPlaceholder() const;
 };

@@ -2,6 +2,7 @@
 #include "editortemplate.h"
 #include "fakedialogs.h"
 #include "mainform.h"
+#include "memorytemplate.h"
 #include "pressfakes.h"
 #include "pressrun.h"
 
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,15 @@ using namespace Qt::StringLiterals;
 
 const QString kTemplate = u"Offer @SERIAL@\nplain\nref @SERIAL@ @SERIAL@\n"_s;
 const QString kDone = u"The Sealmill has run!"_s;
+
+// Counts the times a widget is painted.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 class TestPressRunEngine : public QObject {
     Q_OBJECT
@@ -70,8 +81,14 @@ private Q_SLOTS:
         press.PGPdir()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
         press.RUNdir()->setText(dir.path());
         QList<int> positions;
-        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged,
-                         [&](int value) { positions << value; });
+        QList<int> paintsAt;  // paints of the bar and the status line before each new figure
+        PaintCounter painted;
+        press.ProgressBar()->installEventFilter(&painted);
+        press.StatusBar()->installEventFilter(&painted);
+        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged, [&](int value) {
+            positions << value;
+            paintsAt << painted.paints;
+        });
         int callsAtCancel = 1;
         QTimer::singleShot(0, &press, [&] {
             QTest::mouseClick(press.Run(), Qt::LeftButton);
@@ -103,6 +120,9 @@ private Q_SLOTS:
         QCOMPARE(windows.MainForm().editorTemplate().text(), kTemplate);
         QCOMPARE(doc.isModified(), modified);
         QVERIFY(message != kDone || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
+        for (qsizetype i = 1; message == kDone && i < paintsAt.size(); ++i) {  // each figure shown
+            QVERIFY2(paintsAt.at(i) >= paintsAt.at(i - 1) + 2, qPrintable(QString::number(i)));
+        }
         QVERIFY(doc.isUndoRedoEnabled() && !doc.isUndoAvailable());  // run edits are not undone
     }
 
@@ -112,6 +132,9 @@ private Q_SLOTS:
         QTest::newRow("line differs") << u"a 7\nb\nc 7\n"_s << u"a @SERIAL@\nb\nc @SERIAL@\n"_s;
         QTest::newRow("last break gone") << u"a\nb\n"_s << u"a\nb"_s;
         QTest::newRow("carriage return") << u"a\nb\n"_s << u"a\rx\nb\n"_s;
+        QTest::newRow("first and last, no final break")
+            << u"1 x\nsame\nsame\ny 1"_s << u"@SERIAL@ x\nsame\nsame\ny @SERIAL@"_s;
+        QTest::newRow("line added at the end") << u"a\nb"_s << u"a\nb\nc"_s;
     }
     void restoreByLinesEqualsWholeLoad() {
         QFETCH(QString, before);
@@ -121,7 +144,30 @@ private Q_SLOTS:
         EditorTemplate document(editor);
         document.restoreText(after);
         QCOMPARE(document.text(), EditorTemplate(whole).text());
+        QCOMPARE(editor.document()->toRawText(), whole.document()->toRawText());
         QVERIFY(!editor.document()->isUndoAvailable());
+    }
+
+    // The editor's own search for placeholder lines, and the text it keeps at
+    // hand, agree with the plain line-by-line reading, also after typing.
+    void findsLinesAndFollowsTyping_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << u"a\nb"_s;
+        QTest::newRow("first and last") << u"@SERIAL@\nx\ny @SERIAL@"_s;
+        QTest::newRow("two in a line, then empty lines") << u"@SERIAL@ @SERIAL@\n\n\n@SERIAL@\n"_s;
+    }
+    void findsLinesAndFollowsTyping() {
+        QFETCH(QString, text);
+        QPlainTextEdit editor(text);
+        EditorTemplate document(editor);
+        QCOMPARE(document.text(), text);
+        QCOMPARE(document.linesHolding(sealmill::kPlaceholder),
+                 sealmill::MemoryTemplate(text).linesHolding(sealmill::kPlaceholder));
+        QTest::keyClicks(&editor, u"@SERIAL@"_s);
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QCOMPARE(document.text(), u"@SERIAL@\n"_s + text);
+        QCOMPARE(document.linesHolding(sealmill::kPlaceholder),
+                 sealmill::MemoryTemplate(document.text()).linesHolding(sealmill::kPlaceholder));
     }
 };
 

@@ -34,6 +34,8 @@ private Q_SLOTS:
         row("LF", "a\nb\n", u"a\nb\n"_qs, "a\r\nb\r\n");
         row("LF CR is two breaks", "a\n\rb", u"a\n\nb"_qs, "a\r\n\r\nb");
         row("lone CR", "a\rb", u"a\nb"_qs, "a\r\nb");
+        row("breaks first, last, in a row", "\r\na\r\r\nb\r", u"\na\n\nb\n"_qs,
+            "\r\na\r\n\r\nb\r\n");
         row("cut at NUL", QByteArray("ab\0cd\r\n", 7), u"ab"_qs, "ab");
         row("no final break", "one\r\ntwo", u"one\ntwo"_qs, "one\r\ntwo");
         row("invalid UTF-8", "\xff\xc3(\r\n", u"\u00ff\u00c3(\n"_qs, "\xff\xc3(\r\n");

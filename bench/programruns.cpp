@@ -1,0 +1,187 @@
+#include "programruns.h"
+
+#include "appwindows.h"
+#include "benchdialogs.h"
+#include "editortemplate.h"
+#include "mainform.h"
+#include "pressrun.h"
+#include "templatefile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <cstdio>
+
+namespace {
+
+double elapsedMs(const QElapsedTimer& clock) {
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+bool allPressed(const QString& dir, int numbers) {
+    const qsizetype outputs =
+        QDir(dir).entryList({QStringLiteral("Sealmilled-file-*")}, QDir::Files).size();
+    if (outputs != numbers || QDir(dir).entryList(QDir::Files).size() != numbers) {
+        std::fprintf(stderr, "run left %lld outputs for %d numbers, or stray files\n",
+                     static_cast<long long>(outputs), numbers);
+        return false;
+    }
+    return true;
+}
+
+bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& signer,
+                   const QString& dir, int numbers) {
+    TPressRun& press = windows.PressRun();
+    press.SerialTo()->setText(QString::number(numbers));
+    press.SerialFrom()->setText(QStringLiteral("1"));
+    press.PGPid()->setText(QStringLiteral("Bench Key"));
+    press.PassPhrase()->setText(QStringLiteral("pass phrase"));
+    press.PGPdir()->setText(signer);
+    press.RUNdir()->setText(dir);
+    windows.MainForm().hide();
+    press.show();
+    QCoreApplication::processEvents();
+    dialogs.errors.clear();
+    press.RunClick();
+    if (!dialogs.errors.isEmpty()) {
+        std::fprintf(stderr, "window run: %s\n", qPrintable(dialogs.errors.join(u'\n')));
+        return false;
+    }
+    return true;
+}
+
+bool openTemplate(AppWindows& windows, BenchDialogs& dialogs, const QString& templateFile) {
+    dialogs.fileToOpen = templateFile;
+    dialogs.errors.clear();
+    windows.PressRun().hide();
+    windows.MainForm().show();
+    windows.MainForm().FileNew();
+    QCoreApplication::processEvents();
+    windows.MainForm().FileOpen();
+    QCoreApplication::processEvents();
+    if (!dialogs.errors.isEmpty() || !windows.MainForm().templateLines().containsPlaceholder()) {
+        std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+double windowRunMs(AppWindows& windows, BenchDialogs& dialogs, const QString& templateFile,
+                   const QString& signer, const QString& dir, int numbers) {
+    if (!openTemplate(windows, dialogs, templateFile)) {
+        return -1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    if (!pressInWindow(windows, dialogs, signer, dir, numbers)) {
+        return -1;
+    }
+    const double ms = elapsedMs(clock) / numbers;
+    return allPressed(dir, numbers) ? ms : -1;
+}
+
+double commandLineRunMs(const QString& templateFile, const QString& signer, const QString& dir,
+                        int numbers) {
+    QProcess press;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SEALMILL_PASSPHRASE"), QStringLiteral("pass phrase"));
+    press.setProcessEnvironment(environment);
+    press.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    press.start(QStringLiteral(SEALMILL_PRESS_PROGRAM),
+                {QStringLiteral("--quiet"), QStringLiteral("--template"), templateFile,
+                 QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                 QString::number(numbers), QStringLiteral("--key"), QStringLiteral("Bench Key"),
+                 QStringLiteral("--signer"), signer, QStringLiteral("--output"), dir});
+    if (!press.waitForFinished(-1) || press.exitStatus() != QProcess::NormalExit ||
+        press.exitCode() != 0) {
+        std::fprintf(stderr, "sealmill-press ended with %d\n", press.exitCode());
+        return -1;
+    }
+    const double ms = elapsedMs(clock) / numbers;
+    return allPressed(dir, numbers) ? ms : -1;
+}
+
+double editorOpenMs(AppWindows& windows, BenchDialogs& dialogs, const QString& templateFile) {
+    dialogs.fileToOpen = templateFile;
+    windows.PressRun().hide();
+    windows.MainForm().show();
+    windows.MainForm().FileNew();
+    QCoreApplication::processEvents();
+    dialogs.errors.clear();
+    QElapsedTimer clock;
+    clock.start();
+    windows.MainForm().FileOpen();
+    QCoreApplication::processEvents();
+    const double ms = elapsedMs(clock);
+    if (!dialogs.errors.isEmpty() || windows.MainForm().editorTemplate().lineCount() < 2) {
+        std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
+        return -1;
+    }
+    return ms;
+}
+
+double readAndDecodeMs(const QString& templateFile) {
+    QElapsedTimer clock;
+    clock.start();
+    const sealmill::TemplateFileText text = sealmill::readTemplateFile(templateFile);
+    const double ms = elapsedMs(clock);
+    return text.text.isEmpty() ? -1 : ms;
+}
+
+long peakResidentKiB(const QString& templateFile, const QString& signer, const QString& dir,
+                     int numbers) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--memory-child"), templateFile, signer, dir, QString::number(numbers)});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
+        return -1;
+    }
+    bool ok = false;
+    const long kib = child.readAllStandardOutput().trimmed().toLong(&ok);
+    return ok ? kib : -1;
+}
+
+namespace {
+
+// The process's own high-water mark: a parent's figure for a child counts the
+// parent's memory too when the child was started by vfork.
+long ownPeakKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return -1;
+    }
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').constFirst().toLong();
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+int runMemoryChild(const QString& templateFile, const QString& signer, const QString& dir,
+                   int numbers) {
+    BenchDialogs dialogs;
+    AppWindows windows(dialogs);
+    windows.MainForm().show();
+    QCoreApplication::processEvents();
+    if (!templateFile.isEmpty()) {
+        if (!openTemplate(windows, dialogs, templateFile) ||
+            !pressInWindow(windows, dialogs, signer, dir, numbers) || !allPressed(dir, numbers)) {
+            return 1;
+        }
+    }
+    std::printf("%ld\n", ownPeakKiB());
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "benchtemplate.h"
+
+#include <QString>
+
+// What a press run is measured against, each timed over `numbers` serial
+// numbers into an empty directory and returned as milliseconds per number.
+// A negative result means the loop failed.
+
+// The floor: writes each already substituted work file, starts the signer
+// through posix_spawn, waits for it and deletes the work file.
+[[nodiscard]] double spawnLoopMs(const BenchTemplate& text, const QString& signer,
+                                 const QString& dir, int numbers);
+
+// The same loop with the signer started and awaited through QProcess.
+[[nodiscard]] double qprocessLoopMs(const BenchTemplate& text, const QString& signer,
+                                    const QString& dir, int numbers);
+
+// What a user would write instead: a POSIX shell loop of sed, the signer, rm.
+[[nodiscard]] double shellLoopMs(const QString& templateFile, const QString& signer,
+                                 const QString& dir, int numbers);
