@@ -67,6 +67,7 @@ EditorTemplate::EditorTemplate(QPlainTextEdit& editor) : editor_(editor) {
         QObject::connect(editor_.document(), &QTextDocument::contentsChange, &editor_, [this] {
             textKnown_ = false;
             text_.clear();
+            ++changes_;
         });
 }
 
@@ -95,14 +96,21 @@ void EditorTemplate::replaceLine(int index, const QString& text) {
     replaceBlockText(editor_.document()->findBlockByNumber(index), text);
 }
 
+QByteArray EditorTemplate::fileBytes() const {
+    return encodeTemplateText(text(), encoding_);
+}
+
 void EditorTemplate::saveToFile(const QString& path, FileAccess access) const {
-    writeTemplateFile(path, encodeTemplateText(text(), encoding_), access);
+    writeTemplateFile(path, fileBytes(), access);
 }
 
 void EditorTemplate::loadFromFile(const QString& path) {
     sealmill::TemplateFileText loaded = sealmill::readTemplateFile(path);
     setText(loaded.text);
-    encoding_ = loaded.encoding;
+    if (encoding_ != loaded.encoding) {
+        encoding_ = loaded.encoding;
+        ++changes_;
+    }
 }
 
 QString EditorTemplate::text() const {
@@ -137,6 +145,7 @@ void EditorTemplate::restoreText(const QString& text) {
 void EditorTemplate::clear() {
     editor_.clear();
     encoding_ = sealmill::TextEncoding::Utf8;
+    ++changes_;
 }
 
 bool EditorTemplate::isModified() const {

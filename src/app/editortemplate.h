@@ -30,6 +30,8 @@ public:
     // Throws "Cannot open file <path>" or "Text exceeds memo capacity"; the
     // editor is untouched then, and also when the file holds its very text.
     void loadFromFile(const QString& path) override;
+    [[nodiscard]] QByteArray fileBytes() const override;
+    [[nodiscard]] quint64 changeCount() const override { return changes_; }
     [[nodiscard]] QString text() const override;
     void restoreText(const QString& text) override;
     [[nodiscard]] QList<int> linesHolding(QLatin1StringView needle) const override;
@@ -55,5 +57,6 @@ private:
     // a press run asks for it several times per number.
     mutable QString text_;
     mutable bool textKnown_ = false;
+    quint64 changes_ = 0;
     QMetaObject::Connection forgetText_;
 };

@@ -19,6 +19,7 @@ QString MemoryTemplate::line(int index) const {
 void MemoryTemplate::replaceLine(int index, const QString& text) {
     if (index >= 0 && index < lineCount()) {
         lines_[index] = text;
+        ++changes_;
     }
 }
 
@@ -28,16 +29,22 @@ QString MemoryTemplate::text() const {
 
 void MemoryTemplate::restoreText(const QString& text) {
     lines_ = text.split(u'\n');
+    ++changes_;
+}
+
+QByteArray MemoryTemplate::fileBytes() const {
+    return encodeTemplateText(text(), encoding_);
 }
 
 void MemoryTemplate::saveToFile(const QString& path, FileAccess access) const {
-    writeTemplateFile(path, encodeTemplateText(text(), encoding_), access);
+    writeTemplateFile(path, fileBytes(), access);
 }
 
 void MemoryTemplate::loadFromFile(const QString& path) {
     TemplateFileText loaded = readTemplateFile(path);
     lines_ = loaded.text.split(u'\n');
     encoding_ = loaded.encoding;
+    ++changes_;
 }
 
 }  // namespace sealmill

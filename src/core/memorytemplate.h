@@ -16,6 +16,8 @@ public:
     void replaceLine(int index, const QString& text) override;
     void saveToFile(const QString& path, FileAccess access) const override;
     void loadFromFile(const QString& path) override;
+    [[nodiscard]] QByteArray fileBytes() const override;
+    [[nodiscard]] quint64 changeCount() const override { return changes_; }
     [[nodiscard]] QString text() const override;
     void restoreText(const QString& text) override;
 
@@ -26,6 +28,7 @@ private:
     // line's length, not the text's: a press run touches every line per number.
     QStringList lines_;
     TextEncoding encoding_;
+    quint64 changes_ = 0;
 };
 
 }  // namespace sealmill

@@ -5,6 +5,7 @@
 #include "progress.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
+#include "templatefile.h"
 
 #include <QFile>
 #include <algorithm>
@@ -56,6 +57,23 @@ QString missingOutputMessage(const QString& output, int exitCode) {
 }
 
 constexpr int kCancelRequested = -1;
+
+const QByteArray kPlaceholderBytes = QByteArray(kPlaceholder.data(), kPlaceholder.size());
+
+// Offsets of the first `needle` in each line of `bytes` that holds one.
+QList<qsizetype> firstInEachLine(const QByteArray& bytes, const QByteArray& needle) {
+    QList<qsizetype> found;
+    qsizetype lineStart = 0;
+    for (qsizetype at = bytes.indexOf(needle); at >= 0; at = bytes.indexOf(needle, lineStart)) {
+        found << at;
+        const qsizetype end = bytes.indexOf('\n', at);
+        if (end < 0) {
+            break;
+        }
+        lineStart = end + 1;
+    }
+    return found;
+}
 
 }  // namespace
 
@@ -128,12 +146,10 @@ std::optional<PressResult> PressLoop::pressOne(qint64 serial) {
     SignerOutcome outcome;
     {
         const QString work = workFilePath(outputDir_, serial);
-        ReplaceVar(serial);
+        writeWorkFile(work, serial);
         // Removed only once written: a file already under that name is not ours.
-        lines_.saveToFile(work, FileAccess::OwnerOnly);
         const RemoveOnExit removeWork(work);
-        lines_.loadFromFile(snapshotPath(outputDir_));
-        substituted_ = false;
+        restoreFromSnapshot();
         const SignerRequest request{settings_.signerPath(), work, settings_.keyId(), output,
                                     settings_.passPhrase()};
         outcome = signer_(request, [this] { sink_.whileSignerRuns(); });
@@ -179,8 +195,56 @@ PressResult PressLoop::finish(PressResult result, const QString& original, const
 }
 
 void PressLoop::InitPress() {
-    lines_.saveToFile(snapshotPath(outputDir_), FileAccess::OwnerOnly);
+    const QString snapshot = snapshotPath(outputDir_);
+    linesMatched_ = false;
+    snapshotBytes_ = lines_.fileBytes();
+    writeTemplateFile(snapshot, snapshotBytes_, FileAccess::OwnerOnly);
+    snapshotStamp_ = fileStamp(snapshot);
+    placeholderAt_ = firstInEachLine(snapshotBytes_, kPlaceholderBytes);
+    matchedChange_ = lines_.changeCount();
+    linesMatched_ = true;
     sink_.runStarted();
+}
+
+bool PressLoop::linesHoldSnapshot() const {
+    return linesMatched_ && lines_.changeCount() == matchedChange_;
+}
+
+// While the lines hold the snapshot, the snapshot's bytes with the number in
+// are exactly what substituting in the lines and saving them would write: the
+// encoding maps every character on its own, and the placeholder and the
+// number are ASCII, so a line's first placeholder is the first in its bytes.
+void PressLoop::writeWorkFile(const QString& work, qint64 serial) {
+    if (!linesHoldSnapshot()) {
+        ReplaceVar(serial);
+        lines_.saveToFile(work, FileAccess::OwnerOnly);
+        return;
+    }
+    const QByteArray number = serialText(serial).toLatin1();
+    workBytes_.resize(snapshotBytes_.size() +
+                      placeholderAt_.size() * (number.size() - kPlaceholderBytes.size()));
+    char* to = workBytes_.data();
+    qsizetype from = 0;
+    for (const qsizetype at : std::as_const(placeholderAt_)) {
+        to = std::copy(snapshotBytes_.cbegin() + from, snapshotBytes_.cbegin() + at, to);
+        to = std::copy(number.cbegin(), number.cend(), to);
+        from = at + kPlaceholderBytes.size();
+    }
+    std::copy(snapshotBytes_.cbegin() + from, snapshotBytes_.cend(), to);
+    writeTemplateFile(work, workBytes_, FileAccess::OwnerOnly);
+}
+
+// The template comes back from the snapshot file; while neither the lines nor
+// the file changed since they last matched, the lines hold it already.
+void PressLoop::restoreFromSnapshot() {
+    const QString snapshot = snapshotPath(outputDir_);
+    if (linesHoldSnapshot() && fileStamp(snapshot) == snapshotStamp_) {
+        return;
+    }
+    lines_.loadFromFile(snapshot);
+    substituted_ = false;
+    linesMatched_ = fileStamp(snapshot) == snapshotStamp_ && lines_.fileBytes() == snapshotBytes_;
+    matchedChange_ = lines_.changeCount();
 }
 
 QString PressLoop::OutFilePrep(qint64 serial) const {

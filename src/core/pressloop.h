@@ -1,10 +1,13 @@
 #pragma once
 
+#include "filestamp.h"
 #include "presssettings.h"
 #include "presssink.h"
 #include "signer.h"
 #include "templatelines.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -60,6 +63,9 @@ private:
     PressResult pressRange();
     [[nodiscard]] std::optional<PressResult> pressOne(qint64 serial);
     PressResult finish(PressResult result, const QString& original, const QString& failure);
+    void writeWorkFile(const QString& work, qint64 serial);
+    void restoreFromSnapshot();
+    [[nodiscard]] bool linesHoldSnapshot() const;
 
     TemplateLines& lines_;
     const PressSettings& settings_;
@@ -68,6 +74,17 @@ private:
     QString outputDir_;
     bool running_ = false;
     bool substituted_ = false;  // the lines hold a number instead of the template
+
+    // The snapshot as written, and where its lines' first placeholders are.
+    // While the lines are unchanged since they last matched it and the file
+    // keeps its stamp, a numbered copy is these bytes with the number in, and
+    // putting the template back needs no reading: the lines already hold it.
+    QByteArray snapshotBytes_;
+    QList<qsizetype> placeholderAt_;
+    FileStamp snapshotStamp_;
+    quint64 matchedChange_ = 0;
+    bool linesMatched_ = false;
+    QByteArray workBytes_;  // reused, so a large template's copy is not fresh memory every number
 };
 
 }  // namespace sealmill

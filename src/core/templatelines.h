@@ -2,6 +2,7 @@
 
 #include "templatefile.h"
 
+#include <QByteArray>
 #include <QLatin1StringView>
 #include <QList>
 #include <QString>
@@ -26,6 +27,12 @@ public:
     virtual void replaceLine(int index, const QString& text) = 0;  // no-op past the end
     virtual void saveToFile(const QString& path, FileAccess access) const = 0;
     virtual void loadFromFile(const QString& path) = 0;
+
+    // The bytes saveToFile writes.
+    [[nodiscard]] virtual QByteArray fileBytes() const = 0;
+    // Goes up with every change of the text or its encoding, whoever makes it:
+    // two equal readings mean the document is as it was.
+    [[nodiscard]] virtual quint64 changeCount() const = 0;
 
     // The whole text, so a caller can put the template back without a file.
     [[nodiscard]] virtual QString text() const = 0;

@@ -51,6 +51,32 @@ private Q_SLOTS:
         QCOMPARE(rig.doc.text(), u"@SERIAL@ @SERIAL@\nfixed\n"_s);
     }
 
+    // Each copy is the document as it stands when its number comes: a line the user
+    // changed between two numbers goes into the next copy, then the template comes back.
+    // Bytes stay in the file's own encoding.
+    void copiesFollowTheDocument() {
+        PressRig rig;
+        const QString latin1File = rig.temp.filePath(u"latin1.txt"_s);
+        QFile file(latin1File);
+        QVERIFY(file.open(QIODevice::WriteOnly) &&
+                file.write("caf\xe9 @SERIAL@ @SERIAL@\r\n\r\nlast @SERIAL@") > 0);
+        file.close();
+        rig.doc.loadFromFile(latin1File);
+        const QString original = rig.doc.text();
+        rig.settings.serialTo = u"3"_s;
+        int between = 0;
+        rig.sink.onPendingEvents = [&] {
+            if (++between == 1) {
+                rig.doc.replaceLine(1, u"typed @SERIAL@"_s);
+            }
+        };
+        QCOMPARE(rig.loop.run(), PressResult::Succeeded);
+        QCOMPARE(rig.signer.workTexts, QList<QByteArray>({"caf\xe9 1 @SERIAL@\r\n\r\nlast 1",
+                                                          "caf\xe9 2 @SERIAL@\r\ntyped 2\r\nlast 2",
+                                                          "caf\xe9 3 @SERIAL@\r\n\r\nlast 3"}));
+        QCOMPARE(rig.doc.text(), original);
+    }
+
     void outputNames_data() {
         QTest::addColumn<QString>("subdir");
         QTest::addColumn<QString>("pattern");
