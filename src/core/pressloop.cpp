@@ -173,6 +173,11 @@ std::optional<PressResult> PressLoop::pressOne(qint64 serial) {
 
 PressResult PressLoop::finish(PressResult result, const QString& original, const QString& failure) {
     QFile::remove(snapshotPath(outputDir_));
+    // A large template's copies are not kept for the next run.
+    snapshotBytes_ = QByteArray();
+    workBytes_ = QByteArray();
+    placeholderAt_.clear();
+    linesMatched_ = false;
     if (substituted_) {
         // Only a failure mid-number leaves numbers in the lines; otherwise they
         // hold the reloaded template plus whatever the user typed meanwhile.
