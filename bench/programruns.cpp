@@ -32,8 +32,9 @@ bool allPressed(const QString& dir, int numbers) {
     return true;
 }
 
+// Sets up and shows the window, then times Run Press! alone into `ms`.
 bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& signer,
-                   const QString& dir, int numbers) {
+                   const QString& dir, int numbers, double& ms) {
     TPressRun& press = windows.PressRun();
     press.SerialTo()->setText(QString::number(numbers));
     press.SerialFrom()->setText(QStringLiteral("1"));
@@ -45,7 +46,10 @@ bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& si
     press.show();
     QCoreApplication::processEvents();
     dialogs.errors.clear();
+    QElapsedTimer clock;
+    clock.start();
     press.RunClick();
+    ms = elapsedMs(clock);
     if (!dialogs.errors.isEmpty()) {
         std::fprintf(stderr, "window run: %s\n", qPrintable(dialogs.errors.join(u'\n')));
         return false;
@@ -76,13 +80,11 @@ double windowRunMs(AppWindows& windows, BenchDialogs& dialogs, const QString& te
     if (!openTemplate(windows, dialogs, templateFile)) {
         return -1;
     }
-    QElapsedTimer clock;
-    clock.start();
-    if (!pressInWindow(windows, dialogs, signer, dir, numbers)) {
+    double ms = 0;
+    if (!pressInWindow(windows, dialogs, signer, dir, numbers, ms)) {
         return -1;
     }
-    const double ms = elapsedMs(clock) / numbers;
-    return allPressed(dir, numbers) ? ms : -1;
+    return allPressed(dir, numbers) ? ms / numbers : -1;
 }
 
 double commandLineRunMs(const QString& templateFile, const QString& signer, const QString& dir,
@@ -176,9 +178,11 @@ int runMemoryChild(const QString& templateFile, const QString& signer, const QSt
     AppWindows windows(dialogs);
     windows.MainForm().show();
     QCoreApplication::processEvents();
+    double ms = 0;
     if (!templateFile.isEmpty()) {
         if (!openTemplate(windows, dialogs, templateFile) ||
-            !pressInWindow(windows, dialogs, signer, dir, numbers) || !allPressed(dir, numbers)) {
+            !pressInWindow(windows, dialogs, signer, dir, numbers, ms) ||
+            !allPressed(dir, numbers)) {
             return 1;
         }
     }

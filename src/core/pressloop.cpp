@@ -58,6 +58,9 @@ QString missingOutputMessage(const QString& output, int exitCode) {
 
 constexpr int kCancelRequested = -1;
 
+// Up to this many pieces a numbered copy is written piece by piece.
+constexpr qsizetype kMostPiecesWritten = 64;
+
 const QByteArray kPlaceholderBytes = QByteArray(kPlaceholder.data(), kPlaceholder.size());
 
 // Offsets of the first `needle` in each line of `bytes` that holds one.
@@ -226,17 +229,24 @@ void PressLoop::writeWorkFile(const QString& work, qint64 serial) {
         return;
     }
     const QByteArray number = serialText(serial).toLatin1();
-    workBytes_.resize(snapshotBytes_.size() +
-                      placeholderAt_.size() * (number.size() - kPlaceholderBytes.size()));
-    char* to = workBytes_.data();
+    QList<QByteArrayView> pieces;
+    pieces.reserve(placeholderAt_.size() * 2 + 1);
     qsizetype from = 0;
     for (const qsizetype at : std::as_const(placeholderAt_)) {
-        to = std::copy(snapshotBytes_.cbegin() + from, snapshotBytes_.cbegin() + at, to);
-        to = std::copy(number.cbegin(), number.cend(), to);
+        pieces << QByteArrayView(snapshotBytes_).sliced(from, at - from) << QByteArrayView(number);
         from = at + kPlaceholderBytes.size();
     }
-    std::copy(snapshotBytes_.cbegin() + from, snapshotBytes_.cend(), to);
-    writeTemplateFile(work, workBytes_, FileAccess::OwnerOnly);
+    pieces << QByteArrayView(snapshotBytes_).sliced(from);
+    if (pieces.size() <= kMostPiecesWritten) {
+        writePrivateTemplateFile(work, pieces);
+        return;
+    }
+    // Many numbered lines: one buffer, reused, rather than a write for each piece.
+    workBytes_.resize(0);
+    for (const QByteArrayView piece : std::as_const(pieces)) {
+        workBytes_.append(piece);
+    }
+    writePrivateTemplateFile(work, {QByteArrayView(workBytes_)});
 }
 
 // The template comes back from the snapshot file; while neither the lines nor

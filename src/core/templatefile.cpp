@@ -176,13 +176,16 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
 // this run, a link) is left alone and the copy fails. Nothing else depends on
 // it surviving a crash, so it skips the flush to disk that an atomic save pays
 // for (that flush cost more than the rest of a press run's own work per number).
-void writePrivateCopy(const QString& path, const QByteArray& bytes) {
+void writePrivateCopy(const QString& path, const QList<QByteArrayView>& pieces) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         throw cannotCreate(path);
     }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    const bool written = std::all_of(pieces.cbegin(), pieces.cend(), [&file](QByteArrayView piece) {
+        return file.write(piece.data(), piece.size()) == piece.size();
+    });
+    if (!written || !file.flush()) {
         file.remove();  // ours, and only part of the text
         throw SealmillError(QStringLiteral("Stream write error"));
     }
@@ -190,9 +193,13 @@ void writePrivateCopy(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
+void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces) {
+    writePrivateCopy(path, pieces);
+}
+
 void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
     if (access == FileAccess::OwnerOnly) {
-        writePrivateCopy(path, bytes);
+        writePrivateCopy(path, {QByteArrayView(bytes)});
         return;
     }
     if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {

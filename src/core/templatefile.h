@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 namespace sealmill {
@@ -41,5 +43,9 @@ enum class FileKinds { RegularOnly, PipesToo };
 // Throws "Cannot create file <path>" or "Stream write error".
 void writeTemplateFile(const QString& path, const QByteArray& bytes,
                        FileAccess access = FileAccess::Shared);
+
+// An OwnerOnly copy written from consecutive pieces, as if joined: a large
+// text with a few pieces changed need not be copied into one buffer first.
+void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces);
 
 }  // namespace sealmill

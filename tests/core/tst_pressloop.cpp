@@ -75,6 +75,11 @@ private Q_SLOTS:
                                                           "caf\xe9 2 @SERIAL@\r\ntyped 2\r\nlast 2",
                                                           "caf\xe9 3 @SERIAL@\r\n\r\nlast 3"}));
         QCOMPARE(rig.doc.text(), original);
+
+        PressRig many(u"n @SERIAL@\n"_s.repeated(40));
+        many.settings.serialFrom = many.settings.serialTo = u"7"_s;
+        QCOMPARE(many.loop.run(), PressResult::Succeeded);
+        QCOMPARE(many.signer.workTexts, QList<QByteArray>({QByteArray("n 7\r\n").repeated(40)}));
     }
 
     void outputNames_data() {
