@@ -31,7 +31,7 @@ FileStamp fileStamp(const QString& path) {
         return stamp;
     }
     stamp.exists = true;
-    stamp.inode = info.isFile() ? 1 : 2;
+    stamp.mode = info.isFile() ? 1 : 2;
     stamp.size = info.size();
     stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
     stamp.changedNs = info.birthTime().toMSecsSinceEpoch() * 1000000;

@@ -12,6 +12,7 @@ struct FileStamp {
     bool exists = false;
     quint64 device = 0;
     quint64 inode = 0;
+    quint32 mode = 0;  // kind and permissions
     qint64 size = 0;
     qint64 modifiedNs = 0;
     qint64 changedNs = 0;

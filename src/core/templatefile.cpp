@@ -171,12 +171,14 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
     }
 }
 
+}  // namespace
+
 // A private working copy is always a new file, owner-only before any byte
 // lands. Whatever already has its name (a file of the user's, an output of
 // this run, a link) is left alone and the copy fails. Nothing else depends on
 // it surviving a crash, so it skips the flush to disk that an atomic save pays
 // for (that flush cost more than the rest of a press run's own work per number).
-void writePrivateCopy(const QString& path, const QList<QByteArrayView>& pieces) {
+void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
@@ -191,15 +193,9 @@ void writePrivateCopy(const QString& path, const QList<QByteArrayView>& pieces) 
     }
 }
 
-}  // namespace
-
-void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces) {
-    writePrivateCopy(path, pieces);
-}
-
 void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
     if (access == FileAccess::OwnerOnly) {
-        writePrivateCopy(path, {QByteArrayView(bytes)});
+        writePrivateTemplateFile(path, {QByteArrayView(bytes)});
         return;
     }
     if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
