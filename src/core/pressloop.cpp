@@ -180,7 +180,7 @@ PressResult PressLoop::finish(PressResult result, const QString& original, const
     snapshotBytes_ = QByteArray();
     workBytes_ = QByteArray();
     placeholderAt_.clear();
-    linesMatched_ = false;
+    matchedChange_.reset();
     if (substituted_) {
         // Only a failure mid-number leaves numbers in the lines; otherwise they
         // hold the reloaded template plus whatever the user typed meanwhile.
@@ -204,18 +204,17 @@ PressResult PressLoop::finish(PressResult result, const QString& original, const
 
 void PressLoop::InitPress() {
     const QString snapshot = snapshotPath(outputDir_);
-    linesMatched_ = false;
+    matchedChange_.reset();
     snapshotBytes_ = lines_.fileBytes();
     writeTemplateFile(snapshot, snapshotBytes_, FileAccess::OwnerOnly);
     snapshotStamp_ = fileStamp(snapshot);
     placeholderAt_ = firstInEachLine(snapshotBytes_, kPlaceholderBytes);
     matchedChange_ = lines_.changeCount();
-    linesMatched_ = true;
     sink_.runStarted();
 }
 
 bool PressLoop::linesHoldSnapshot() const {
-    return linesMatched_ && lines_.changeCount() == matchedChange_;
+    return matchedChange_ == lines_.changeCount();
 }
 
 // While the lines hold the snapshot, the snapshot's bytes with the number in
@@ -258,8 +257,10 @@ void PressLoop::restoreFromSnapshot() {
     }
     lines_.loadFromFile(snapshot);
     substituted_ = false;
-    linesMatched_ = fileStamp(snapshot) == snapshotStamp_ && lines_.fileBytes() == snapshotBytes_;
-    matchedChange_ = lines_.changeCount();
+    matchedChange_.reset();
+    if (fileStamp(snapshot) == snapshotStamp_ && lines_.fileBytes() == snapshotBytes_) {
+        matchedChange_ = lines_.changeCount();
+    }
 }
 
 QString PressLoop::OutFilePrep(qint64 serial) const {

@@ -82,8 +82,7 @@ private:
     QByteArray snapshotBytes_;
     QList<qsizetype> placeholderAt_;
     FileStamp snapshotStamp_;
-    quint64 matchedChange_ = 0;
-    bool linesMatched_ = false;
+    std::optional<quint64> matchedChange_;  // the lines' change count when they last matched
     QByteArray workBytes_;  // reused, so a large template's copy is not fresh memory every number
 };
 
