@@ -4,6 +4,7 @@
 #include "benchdialogs.h"
 #include "editortemplate.h"
 #include "mainform.h"
+#include "numberedcopies.h"
 #include "pressrun.h"
 #include "templatefile.h"
 
@@ -49,6 +50,9 @@ bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& si
     QElapsedTimer clock;
     clock.start();
     press.RunClick();
+    while (press.isRunning()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     ms = elapsedMs(clock);
     if (!dialogs.errors.isEmpty()) {
         std::fprintf(stderr, "window run: %s\n", qPrintable(dialogs.errors.join(u'\n')));
@@ -66,7 +70,8 @@ bool openTemplate(AppWindows& windows, BenchDialogs& dialogs, const QString& tem
     QCoreApplication::processEvents();
     windows.MainForm().FileOpen();
     QCoreApplication::processEvents();
-    if (!dialogs.errors.isEmpty() || !windows.MainForm().templateLines().containsPlaceholder()) {
+    if (!dialogs.errors.isEmpty() ||
+        !sealmill::holdsPlaceholder(windows.MainForm().editorTemplate().text())) {
         std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
         return false;
     }

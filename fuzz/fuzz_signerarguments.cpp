@@ -1,7 +1,7 @@
 // The signer's argument vector from any window texts.
 // Input: work file NUL key identifier NUL output file NUL pass phrase.
 #include "fuzzsupport.h"
-#include "signer.h"
+#include "programsigner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace sealmill;

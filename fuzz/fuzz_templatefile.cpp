@@ -1,6 +1,6 @@
 // The template file decoder and the load-save round trip on any bytes.
 #include "fuzzsupport.h"
-#include "memorytemplate.h"
+#include "numberedcopies.h"
 #include "templatefile.h"
 
 #include <QByteArray>
@@ -43,8 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "loading the saved file again changes nothing",
         encodingName(loaded.encoding) + QStringLiteral(" -> ") + encodingName(reloaded.encoding));
 
-    // The document without an editor keeps the text through its line split.
-    const MemoryTemplate document(loaded.text, loaded.encoding);
-    require(document.text() == loaded.text, "the document gives back the text it was given");
+    // A press run's copies: the template's own bytes, and for a number the
+    // text with each line's first placeholder replaced, encoded as a save would.
+    NumberedCopies copies(loaded);
+    require(copies.templateBytes() == saved, "the run's template bytes are the saved bytes");
+    QStringList lines = loaded.text.split(u'\n');
+    for (QString& line : lines) {
+        if (const qsizetype at = line.indexOf(kPlaceholder); at >= 0) {
+            line.replace(at, kPlaceholder.size(), QStringLiteral("-42"));
+        }
+    }
+    require(copies.copy(-42) == encodeTemplateText(lines.join(u'\n'), loaded.encoding),
+            "a copy is the text numbered line by line, encoded as a save would");
     return 0;
 }

@@ -5,24 +5,19 @@
 #include "dialogs.h"
 #include "editortemplate.h"
 #include "mainform.h"
-#include "pressloop.h"
+#include "outputpath.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
-#include "signer.h"
 #include "signerlocation.h"
 #include "ui_pressrun.h"
 #include "windowpresssettings.h"
-#include "windowpresssink.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
-#include <QTextDocument>
 
 namespace {
 
@@ -73,11 +68,9 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
       mainForm_(mainForm),
       runDialog_(new TBrowseDirectoryDlg(dialogs, this)),
       settings_(std::make_unique<WindowPressSettings>(*this)),
-      sink_(std::make_unique<WindowPressSink>(*this)),
-      loop_(std::make_unique<sealmill::PressLoop>(mainForm.templateLines(), *settings_, *sink_,
-                                                  &TPressRun::WinExecAndWait)) {
+      job_(*settings_) {
     ui_->setupUi(this);
-    sink_->setOnRunStarted([this] { beginDocumentRun(); });
+    job_.setOutputDirectoryLimit(sealmill::kMaxOutputDirText);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui_->StatusBar->showMessage(kIdleStatus);
     for (QLabel* caption :
@@ -109,6 +102,20 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
     connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TPressRun::SpeedButton2Click);
     connect(ui_->CancelBtn, &QPushButton::clicked, this, &TPressRun::CancelBtnClick);
     connect(ui_->Run, &QPushButton::clicked, this, &TPressRun::RunClick);
+
+    connect(&job_, &sealmill::PressJob::started, this,
+            [this] { ui_->CancelBtn->setText(kRunningCaption); });
+    connect(&job_, &sealmill::PressJob::progressed, this,
+            [this](int position, const QString& status) {
+                ui_->ProgressBar->setValue(position);
+                ui_->StatusBar->showMessage(status);
+            });
+    connect(&job_, &sealmill::PressJob::cancelling, this, [this](qint64 serial) {
+        ui_->StatusBar->showMessage(
+            QStringLiteral("Cancelling: number %1 is being signed. Press Cancel again to stop now.")
+                .arg(serial));
+    });
+    connect(&job_, &sealmill::PressJob::finished, this, &TPressRun::runFinished);
 }
 
 TPressRun::~TPressRun() = default;
@@ -134,9 +141,6 @@ QLabel* TPressRun::PGPdir() const {
 QLabel* TPressRun::RUNdir() const {
     return ui_->RUNdir;
 }
-QLabel* TPressRun::sumlabel() const {
-    return ui_->sumlabel;
-}
 QProgressBar* TPressRun::ProgressBar() const {
     return ui_->ProgressBar;
 }
@@ -160,74 +164,89 @@ void TPressRun::FormCreate() {
     ui_->PGPdir->setText(sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
     ui_->RUNdir->setText(sealmill::programDirectory(
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath())));
-    exitCodeNames_ = sealmill::exitCodeNames();
 }
 
 void TPressRun::FormShow() {
     ui_->PGPid->setFocus();
 }
 
-// A click that lands between two numbers of a running press is ignored.
-sealmill::SignerOutcome TPressRun::WinExecAndWait(const sealmill::SignerRequest& request,
-                                                  const std::function<void()>& whileWaiting) {
-    return sealmill::runSigner(request, whileWaiting);
+bool TPressRun::isRunning() const {
+    return job_.isRunning();
 }
 
+// A click on Run during a run is ignored: runs never nest.
 void TPressRun::RunClick() {
-    if (loop_->isRunning()) {
+    if (job_.isRunning()) {
         return;
     }
     runCommand(dialogs_, this, [this] {
-        EditorTemplate& document = mainForm_.editorTemplate();
-        const bool modified = document.isModified();
-        const auto restore = qScopeGuard([this, &document, modified] {
-            if (undoSwitchedOff_) {
-                mainForm_.editor()->document()->setUndoRedoEnabled(true);
-                undoSwitchedOff_ = false;
-            }
-            document.setModified(modified);
-        });
-        (void)loop_->run();
+        const EditorTemplate& document = mainForm_.editorTemplate();
+        job_.start({document.text(), document.encoding()}, programSigner_);
     });
 }
 
-// The numbers written into the document and taken out again are no edits of
-// the user's: Undo must not step through them. Switching undo off clears the
-// history, so it happens only once a run has really begun.
-void TPressRun::beginDocumentRun() {
-    QTextDocument* document = mainForm_.editor()->document();
-    if (loop_->isRunning() && document->isUndoRedoEnabled()) {
-        document->setUndoRedoEnabled(false);
-        undoSwitchedOff_ = true;
-    }
-}
-
-void TPressRun::InitPress() {
-    loop_->InitPress();
-}
-
-QString TPressRun::OutFilePrep(qint64 serial) const {
-    return loop_->OutFilePrep(serial);
-}
-
-void TPressRun::ReplaceVar(qint64 serial) {
-    loop_->ReplaceVar(serial);
-}
-
-bool TPressRun::UpdateOutput(qint64 serial) {
-    return loop_->UpdateOutput(serial);
-}
-
-bool TPressRun::isRunning() const {
-    return loop_->isRunning();
-}
-
+// Close outside a run. During one, a first click lets the signer finish its
+// number and closes the window then; a second stops the signer at once.
 void TPressRun::CancelBtnClick() {
-    tag_ = -1;
+    if (job_.isRunning()) {
+        job_.cancel();
+        return;
+    }
+    closeWindow();
+}
+
+void TPressRun::closeWindow() {
     hide();
     mainForm_.show();
     mainForm_.raise();
     mainForm_.activateWindow();
+}
+
+void TPressRun::showIdle() {
+    ui_->ProgressBar->setValue(0);
+    ui_->StatusBar->showMessage(kIdleStatus);
+    ui_->CancelBtn->setText(kIdleCaption);
+}
+
+void TPressRun::runFinished(const sealmill::PressOutcome& outcome) {
+    using sealmill::PressResult;
+    const auto showError = [&] {
+        dialogs_.message(this,
+                         {MessageKind::Error, outcome.message, MessageButton::Ok, outcome.details});
+    };
+    switch (outcome.result) {
+        case PressResult::Refused:
+            if (!outcome.message.isEmpty()) {
+                showError();
+            }
+            return;
+        case PressResult::OutputExists:
+        case PressResult::SignerFailed:
+            showError();
+            showIdle();
+            break;
+        case PressResult::FileFailed:
+            showIdle();
+            dialogs_.message(this, {MessageKind::Failure, outcome.message + u'.', MessageButton::Ok,
+                                    outcome.details});
+            break;
+        case PressResult::Succeeded:
+            showIdle();
+            dialogs_.message(
+                this, {MessageKind::Information, sealmill::kRunSucceeded, MessageButton::Ok, {}});
+            closeWindow();
+            return;
+        case PressResult::Cancelled:
+        case PressResult::Stopped:
+        case PressResult::RangeLost:
+            showIdle();
+            break;
+    }
+    // A first cancel closes the window once the run is over; a second one,
+    // which stopped the signer, leaves it open.
+    if (job_.isCancelling() && outcome.result != PressResult::Stopped) {
+        closeWindow();
+    }
 }
 
 void TPressRun::SerialFromChange() {

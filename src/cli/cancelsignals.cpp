@@ -4,82 +4,97 @@
 #include <atomic>
 #include <csignal>
 
-#ifndef Q_OS_WIN
-#include <ctime>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#include <QSocketNotifier>
+#include <array>
+#else
+#include <QTimer>
 #endif
 
 namespace cancelsignals {
 
 namespace {
-std::atomic<int> received{0};
 
-#ifdef Q_OS_WIN
+std::atomic<int> strongest{0};
+std::atomic<int> count{0};
+
+void record(int signal) {
+    if (signal == SIGTERM) {
+        strongest.store(SIGTERM);
+    } else {
+        int none = 0;
+        strongest.compare_exchange_strong(none, signal);
+    }
+    count.fetch_add(1);
+}
+
+#ifdef Q_OS_UNIX
+// The handler's way into the event loop: one byte per signal.
+std::array<int, 2> wakeUp{-1, -1};
+
 extern "C" void onSignal(int signal) {
-    int none = 0;
-    received.compare_exchange_strong(none, signal);
-    std::signal(signal, onSignal);
+    const int saved = errno;
+    record(signal);
+    const char byte = static_cast<char>(signal);
+    (void)::write(wakeUp[1], &byte, 1);
+    errno = saved;
 }
 #else
-extern "C" void recordSignal(int signal) {
-    int none = 0;
-    received.compare_exchange_strong(none, signal);
-}
-
-sigset_t cancelling() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
+extern "C" void onSignal(int signal) {
+    record(signal);
+    std::signal(signal, onSignal);
 }
 #endif
+
 }  // namespace
 
 void install() {
-#ifdef Q_OS_WIN
+#ifdef Q_OS_UNIX
+    if (::pipe2(wakeUp.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        wakeUp = {-1, -1};
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a read waiting for the user must end
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A parent that ignores SIGCHLD would have every signer reaped behind our
+    // back, its exit code lost.
+    std::signal(SIGCHLD, SIG_DFL);
+#else
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-#else
-    const sigset_t set = cancelling();
-    sigprocmask(SIG_BLOCK, &set, nullptr);
 #endif
 }
 
 int poll() {
-#ifndef Q_OS_WIN
-    const sigset_t set = cancelling();
-    const timespec now{0, 0};
-    for (;;) {
-        const int signal = sigtimedwait(&set, nullptr, &now);
-        if (signal <= 0) {
-            break;
-        }
-        int none = 0;
-        received.compare_exchange_strong(none, signal);
-    }
-#endif
-    return received.load();
+    return strongest.load();
 }
 
 void interruptible(const std::function<void()>& blockingCall) {
-#ifdef Q_OS_WIN
     blockingCall();
+}
+
+Watcher::Watcher(QObject* parent) : QObject(parent) {
+#ifdef Q_OS_UNIX
+    auto* notifier = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        while (::read(wakeUp[0], &byte, 1) == 1) {
+            Q_EMIT received(byte);
+        }
+    });
 #else
-    struct sigaction record {};
-    record.sa_handler = recordSignal;
-    sigemptyset(&record.sa_mask);
-    record.sa_flags = 0;  // no SA_RESTART: the read must end
-    struct sigaction oldInt {};
-    struct sigaction oldTerm {};
-    sigaction(SIGINT, &record, &oldInt);
-    sigaction(SIGTERM, &record, &oldTerm);
-    const sigset_t set = cancelling();
-    sigset_t oldMask;
-    sigprocmask(SIG_UNBLOCK, &set, &oldMask);
-    blockingCall();
-    sigprocmask(SIG_SETMASK, &oldMask, nullptr);
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, seen = 0]() mutable {
+        for (; seen < count.load(); ++seen) {
+            Q_EMIT received(poll());
+        }
+    });
+    timer->start(100);
 #endif
 }
 

@@ -1,22 +1,32 @@
 #pragma once
 
+#include <QObject>
 #include <functional>
 
-// SIGINT and SIGTERM cancel a run the way the window's Cancel button does: the
-// signer that is running finishes, no further one starts.
-//
-// install() blocks both signals for this process before any thread exists; the
-// signer inherits the blocked mask, so a Ctrl+C on the terminal, which reaches
-// the whole process group, cannot kill it half-way. poll() collects a pending
-// one without waiting.
+// SIGINT and SIGTERM as events. A handler only records the signal; the
+// watcher brings it to the event loop, where the run decides what it means.
+// Nothing is blocked, so a child inherits no blocked mask and a blocking read
+// (the pass-phrase prompt) returns at once.
 namespace cancelsignals {
 
+// Installs the handlers; call before any thread starts.
 void install();
-// The number of the first cancelling signal received so far, or 0.
+
+// The strongest cancelling signal received so far: SIGTERM over SIGINT; 0 for none.
 [[nodiscard]] int poll();
 
-// Runs `blockingCall` with the two signals let through to a handler that only
-// records them, so a read waiting for the user returns at once on Ctrl+C.
+// Kept for callers that wrap a blocking read: the handlers are always installed now.
 void interruptible(const std::function<void()>& blockingCall);
+
+// Emits received() from the event loop for every cancelling signal.
+class Watcher : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Watcher(QObject* parent = nullptr);
+
+Q_SIGNALS:
+    void received(int signal);
+};
 
 }  // namespace cancelsignals

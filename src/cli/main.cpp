@@ -1,6 +1,7 @@
 #include "cancelsignals.h"
 #include "exitstatus.h"
-#include "pressjob.h"
+#include "localbytes.h"
+#include "presscommand.h"
 #include "pressoptions.h"
 #include "signerlocation.h"
 #include "terminal.h"
@@ -9,15 +10,19 @@
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
-    // Before Qt starts any thread, so every thread and the signer inherit it.
+    // Before Qt starts any thread: signal handling is the whole process's.
     cancelsignals::install();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sealmill-press"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SEALMILL_VERSION));
 
-    const ParsedOptions parsed =
-        parsePressOptions(QCoreApplication::arguments(), sealmill::processEnvironmentBlock());
+    // As the bytes given: Qt's own decoding would change those that are not UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << sealmill::decodeLocal(argv[i]);  // NOLINT: argv is a C array
+    }
+    const ParsedOptions parsed = parsePressOptions(arguments, sealmill::processEnvironmentBlock());
     if (!parsed.options) {
         if (parsed.exitCode == kExitPressed) {
             QTextStream(stdout) << parsed.output;
@@ -26,5 +31,5 @@ int main(int argc, char* argv[]) {
         }
         return parsed.exitCode;
     }
-    return runPressJob(*parsed.options);
+    return runPressCommand(*parsed.options);
 }

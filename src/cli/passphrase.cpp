@@ -1,6 +1,7 @@
 #include "passphrase.h"
 
 #include "cancelsignals.h"
+#include "localbytes.h"
 #include "terminal.h"
 
 #include <QFile>
@@ -14,7 +15,7 @@ QString firstLine(QByteArray bytes) {
     if (bytes.endsWith('\r')) {
         bytes.chop(1);
     }
-    return QString::fromLocal8Bit(bytes);
+    return sealmill::decodeLocal(bytes);
 }
 
 }  // namespace

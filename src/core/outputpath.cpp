@@ -1,7 +1,7 @@
 #include "outputpath.h"
 
+#include "numberedcopies.h"
 #include "pathrules.h"
-#include "templatelines.h"
 
 namespace sealmill {
 
@@ -10,9 +10,6 @@ QString serialText(qint64 serial) {
 }
 
 QString outputDirectory(const QString& text) {
-    if (text.isEmpty() || text.size() > kMaxOutputDirText) {
-        return {};
-    }
     return text.endsWith(pathSeparator()) ? text : text + pathSeparator();
 }
 
@@ -29,6 +26,11 @@ QString outputFilePath(const QString& outputDir, const QString& pattern, qint64 
 
 QString workFilePath(const QString& outputDir, qint64 serial) {
     return outputDir + QStringLiteral("Sealmill") + serialText(serial) + QStringLiteral(".tmp");
+}
+
+QString signedFilePath(const QString& outputDir, qint64 serial) {
+    return outputDir + QStringLiteral("Sealmill") + serialText(serial) +
+           QStringLiteral(".signed.tmp");
 }
 
 QString snapshotPath(const QString& outputDir) {

@@ -5,14 +5,13 @@
 
 namespace sealmill {
 
-// Longest output directory text a run accepts, in characters.
+// Longest output directory text the window's run accepts, in characters.
 inline constexpr qsizetype kMaxOutputDirText = 34;
 
 // A serial number as it enters texts and file names: plain decimal.
 [[nodiscard]] QString serialText(qint64 serial);
 
-// The run's output directory: the text with a separator at the end. Empty (no
-// run) when the text is empty or longer than kMaxOutputDirText.
+// The run's output directory: the text with a separator at the end.
 [[nodiscard]] QString outputDirectory(const QString& text);
 
 // The output file of `serial`: the pattern with its first "@SERIAL@" replaced
@@ -22,8 +21,11 @@ inline constexpr qsizetype kMaxOutputDirText = 34;
 [[nodiscard]] QString outputFilePath(const QString& outputDir, const QString& pattern,
                                      qint64 serial);
 
-// "Sealmill<n>.tmp" and "SealmillTemplate.tmp" in `outputDir`.
+// "Sealmill<n>.tmp", "Sealmill<n>.signed.tmp" and "SealmillTemplate.tmp" in
+// `outputDir`: the copy a signer program reads, the signed copy before it is
+// published, and the mark of a run in progress.
 [[nodiscard]] QString workFilePath(const QString& outputDir, qint64 serial);
+[[nodiscard]] QString signedFilePath(const QString& outputDir, qint64 serial);
 [[nodiscard]] QString snapshotPath(const QString& outputDir);
 
 }  // namespace sealmill

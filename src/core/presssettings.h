@@ -1,28 +1,26 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 namespace sealmill {
 
 // Where a press run reads its settings. Every getter returns the current text,
 // so a change made while a run is under way shows at the next read; the press
-// loop decides when each one is read.
+// job decides when each one is read.
 class PressSettings {
 public:
     PressSettings() = default;
-    PressSettings(const PressSettings&) = delete;
-    PressSettings& operator=(const PressSettings&) = delete;
-    PressSettings(PressSettings&&) = delete;
-    PressSettings& operator=(PressSettings&&) = delete;
     virtual ~PressSettings() = default;
+    Q_DISABLE_COPY_MOVE(PressSettings)
 
-    [[nodiscard]] virtual QString outputDirectoryText() const = 0;  // RUNdir
-    [[nodiscard]] virtual QString signerPath() const = 0;           // PGPdir
-    [[nodiscard]] virtual QString serialFromText() const = 0;       // SerialFrom
-    [[nodiscard]] virtual QString serialToText() const = 0;         // SerialTo
-    [[nodiscard]] virtual QString namePattern() const = 0;          // RunName
-    [[nodiscard]] virtual QString keyId() const = 0;                // PGPid
-    [[nodiscard]] virtual QString passPhrase() const = 0;           // PassPhrase
+    [[nodiscard]] virtual QString outputDirectoryText() const = 0;
+    [[nodiscard]] virtual QString signerPath() const = 0;
+    [[nodiscard]] virtual QString serialFromText() const = 0;
+    [[nodiscard]] virtual QString serialToText() const = 0;
+    [[nodiscard]] virtual QString namePattern() const = 0;
+    [[nodiscard]] virtual QString keyId() const = 0;
+    [[nodiscard]] virtual QString passPhrase() const = 0;
 };
 
 }  // namespace sealmill

@@ -1,44 +1,63 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
-#include <QStringList>
-#include <functional>
-#include <optional>
 
 namespace sealmill {
 
-// What one signer call needs: the window's texts and the engine's two paths.
-struct SignerRequest {
-    QString program;     // the signer's full path
-    QString workFile;    // the file to sign
-    QString keyId;       // identifier of the signing key
-    QString outputFile;  // where the signed text goes
-    QString passPhrase;  // the key's pass phrase
+class PressSettings;
+
+// What a signer is handed for one number.
+struct SigningTask {
+    qint64 serial = 0;
+    QByteArray copy;     // the numbered copy, in the template file's bytes
+    QString workFile;    // the copy on disk, written for signers that read a file
+    QString signedFile;  // where the signed copy goes: a private temporary name
+    QString program;     // the settings as they read at this number
+    QString keyId;
+    QString passPhrase;
 };
 
-// The PGP-2.6 command line as an argument vector: -sta <work> -u <key> -o <out>
-// -z <pass> +BATCHMODE. Each value stays exactly one argument.
-[[nodiscard]] QStringList signerArguments(const SignerRequest& request);
+// Why a signer failed, as the error box shows it; an empty message is success.
+struct SignerError {
+    QString message;
+    QString details;  // e.g. what the signer printed last
 
-struct SignerOutcome {
-    enum class Ending { Exited, NotStarted, Signalled };
-    Ending ending = Ending::NotStarted;
-    int exitCode = -1;      // -1 when the signer could not be started
-    QByteArray outputTail;  // the last few KiB the signer printed
+    [[nodiscard]] bool failed() const { return !message.isEmpty(); }
 };
 
-// Starts the signer with no window and no input, inheriting the environment and
-// current directory, and waits for it without a time limit. `whileWaiting` is
-// called now and then during the wait (the window repaints there).
-[[nodiscard]] SignerOutcome runSigner(const SignerRequest& request,
-                                      const std::function<void()>& whileWaiting = {});
+// The seam between a press run and whatever signs its copies: a program
+// started per number, or a key held in memory. Every call returns at once;
+// its end arrives as a signal, possibly from another thread.
+class Signer : public QObject {
+    Q_OBJECT
 
-// The 34 names of the signer's exit codes 0 to 33; unnamed codes are "".
-[[nodiscard]] QStringList exitCodeNames();
+public:
+    using QObject::QObject;
 
-// nullopt for success (exit code 0 or 127); otherwise the text of the error
-// box, e.g. "Error 11 occured:\rNONEXIST_KEY_ERROR".
-[[nodiscard]] std::optional<QString> signerFailureMessage(const SignerOutcome& outcome);
+    // False when no run can begin at all (no signer program at its path): the
+    // run is refused without a word.
+    [[nodiscard]] virtual bool canStart(const PressSettings& settings) const = 0;
+
+    // True when sign() reads the copy from SigningTask::workFile.
+    [[nodiscard]] virtual bool readsWorkFile() const = 0;
+
+    // Gets ready for a run (finds and unlocks a key); ends with prepared().
+    virtual void prepare(const PressSettings& settings) = 0;
+
+    // Signs one copy into task.signedFile; ends with signingEnded().
+    virtual void sign(const SigningTask& task) = 0;
+
+    // Cuts short what prepare() or sign() is doing; its signal still follows.
+    virtual void stop() = 0;
+
+    // The run is over, whatever ended it: let go of what prepare() took.
+    virtual void release() {}
+
+Q_SIGNALS:
+    void prepared(const sealmill::SignerError& error);
+    void signingEnded(const sealmill::SignerError& error);
+};
 
 }  // namespace sealmill

@@ -1,5 +1,6 @@
 #include "signerlocation.h"
 
+#include "localbytes.h"
 #include "pathrules.h"
 
 #include <QProcessEnvironment>
@@ -34,7 +35,7 @@ QStringList processEnvironmentBlock() {
     // environ keeps the block's order, which decides which entry is found first.
     QStringList block;
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        block.append(QString::fromLocal8Bit(*entry));
+        block.append(decodeLocal(*entry));
     }
     return block;
 #endif

@@ -1,40 +1,58 @@
 #pragma once
 
-#include "signer.h"
-
 #include <QByteArray>
-#include <QString>
-#include <QStringList>
-#include <functional>
+#include <QList>
+#include <QObject>
+#include <memory>
 
 namespace sealmill {
 
-// The two ways of starting a signer behind runSigner. Both give the same
-// promises: standard input is the null device; standard output and error go
-// merged into one pipe that is drained all the time and of which the last
-// kSignerTailBytes are kept; `whileWaiting` runs about every
-// kSignerWaitSliceMs while the signer runs; the environment, current
-// directory and signal mask are the caller's; no zombie is left behind.
-// `program` is an absolute path.
+// How a signer process ended, and what it printed last.
+struct SignerOutcome {
+    enum class Ending { Exited, NotStarted, Signalled };
+    Ending ending = Ending::NotStarted;
+    int exitCode = -1;      // the signal's number when Signalled; -1 when not started
+    QByteArray outputTail;  // the last kSignerTailBytes of its merged output
+};
 
 // Enough to show what the signer said last, small enough to keep for ever.
 inline constexpr qsizetype kSignerTailBytes = 4096;
-// How often the wait comes up for air to call back.
-inline constexpr int kSignerWaitSliceMs = 50;
 
-// Appends `more` to `tail`, keeping only its last kSignerTailBytes.
-void keepSignerTail(QByteArray& tail, QByteArrayView more);
+// One signer process, watched from the event loop: its end arrives as the
+// finished() signal, never by waiting. The process gets the null device as
+// input, one pipe for its output and errors, the caller's environment and
+// current directory, default signal dispositions, an empty signal mask and a
+// process group of its own, so a terminal's Ctrl+C reaches only the caller.
+class SignerProcess : public QObject {
+    Q_OBJECT
 
-// Through QProcess, on every platform.
-[[nodiscard]] SignerOutcome runSignerWithQProcess(const QString& program,
-                                                  const QStringList& arguments,
-                                                  const std::function<void()>& whileWaiting);
+public:
+    explicit SignerProcess(QObject* parent = nullptr);
+    ~SignerProcess() override;  // a process still running is killed and reaped
+    Q_DISABLE_COPY_MOVE(SignerProcess)
 
+    // `program` is an absolute path; every value is passed as its bytes. False
+    // (and no signal) when it cannot be started.
+    [[nodiscard]] bool start(const QByteArray& program, const QList<QByteArray>& arguments);
+
+    // SIGTERM to the process group now, SIGKILL after kStopGraceMs if it is
+    // still there. finished() follows as usual.
+    void stop();
+
+    [[nodiscard]] bool isRunning() const;
+
+    static constexpr int kStopGraceMs = 2000;
+
+Q_SIGNALS:
+    void finished(const sealmill::SignerOutcome& outcome);
+
+private:
 #ifdef Q_OS_UNIX
-// Through posix_spawn: a fraction of QProcess's cost per start, and no copy of
-// the caller's page tables however much memory it holds.
-[[nodiscard]] SignerOutcome runSignerWithSpawn(const QString& program, const QStringList& arguments,
-                                               const std::function<void()>& whileWaiting);
+    void reap();
 #endif
+
+    struct Running;
+    std::unique_ptr<Running> running_;
+};
 
 }  // namespace sealmill

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "numberedcopies.h"
 #include "templatefile.h"
 
 #include <QByteArray>
@@ -8,8 +9,6 @@
 #include <QString>
 
 namespace sealmill {
-
-inline constexpr QLatin1StringView kPlaceholder{"@SERIAL@"};
 
 // The template document as the press loop and the Press Run gate see it: the
 // editor in the window program, a plain string elsewhere.

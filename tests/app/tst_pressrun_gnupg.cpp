@@ -47,6 +47,7 @@ private Q_SLOTS:
         press.PassPhrase()->setText(GnupgHome::passPhrase());
 
         QTest::mouseClick(press.Run(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!press.isRunning(), 120000);
 
         QCOMPARE(dialogs.messageTexts().size(), 1);  // the wrong key stops at the first number
         QCOMPARE(dialogs.asked.first().message.kind == MessageKind::Error, !rightKey);

@@ -1,4 +1,4 @@
-#include "consolesink.h"
+#include "presscommand.h"
 #include "progressmeter.h"
 
 #include <QTest>
@@ -15,11 +15,12 @@ private Q_SLOTS:
         QVERIFY(
             !ProgressMeter::barLine(0, u"0 of 9 processed"_qs, 0, 9, 0, 20).contains(u"left"_qs));
 
-        QVERIFY(
-            ConsoleSink::errorText(u"Error 11 occured:\rNONEXIST_KEY_ERROR"_qs,
-                                   u"gpg: no key\r\n"_qs)
-                .endsWith(
-                    u"Error 11 occured:\nNONEXIST_KEY_ERROR\nThe signer said:\n  gpg: no key\n"_qs));
+        // A signer's escape sequences are shown, not obeyed.
+        const QString error = errorText(u"Error 11 occured:\rNONEXIST_KEY_ERROR"_qs,
+                                        u"gpg: no key\x1b[2J\r\nnext\tline\r\n"_qs);
+        QVERIFY2(error.endsWith(u"Error 11 occured:\nNONEXIST_KEY_ERROR\n  gpg: no key\\x1b[2J\n"
+                                u"  next\tline\n"_qs),
+                 qPrintable(error));
     }
 };
 

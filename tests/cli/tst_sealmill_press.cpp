@@ -1,6 +1,5 @@
 // sealmill-press through the real executable.
 #include "fifofeeder.h"
-#include "gnupghome.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -112,16 +111,19 @@ private Q_SLOTS:
             << args(u"5"_qs, u"4"_qs) << QByteArray() << 2 << "1 <= --from <= --to" << 0;
         QTest::newRow("not a number") << args(u"12a"_qs, u"20"_qs) << QByteArray() << 2
                                       << "'12a' is not a valid integer value" << 0;
-        QTest::newRow("output path too long")
-            << args(u"1"_qs, u"2"_qs, {u"--output"_qs, QString(35, u'd')}) << QByteArray() << 3
-            << "Output path too long! Sorry..." << 0;
+        QTest::newRow("output is a file")
+            << args(u"1"_qs, u"2"_qs, {u"--output"_qs, u"offer.txt"_qs}) << QByteArray() << 3
+            << "offer.txt is not a directory" << 0;
+        QTest::newRow("output is empty")
+            << args(u"1"_qs, u"2"_qs, {u"--output"_qs, QString()}) << QByteArray() << 3
+            << "the output directory is empty" << 0;
         QTest::newRow("output exists") << args(u"1"_qs, u"5"_qs) << QByteArray() << 4
                                        << "out/Sealmilled-file-3.txt already exists!\n"
                                           "Overwrite not supported"
                                        << 2;
         QTest::newRow("signer fails") << args(u"1"_qs, u"4"_qs) << QByteArray("11") << 5
                                       << "Error 11 occured:\nNONEXIST_KEY_ERROR\n"
-                                         "The signer said:\n  key not found"
+                                         "  key not found"
                                       << 2;
     }
     void stops() {
@@ -155,7 +157,7 @@ private Q_SLOTS:
                  (QStringList{u"Sealmilled-file-8.txt"_qs, u"Sealmilled-file-9.txt"_qs}));
         QCOMPARE(ws.calls().first(),
                  (QStringList{u"-sta"_qs, u"out/Sealmill8.tmp"_qs, u"-u"_qs, u"Ann Key"_qs,
-                              u"-o"_qs, u"out/Sealmilled-file-8.txt"_qs, u"-z"_qs,
+                              u"-o"_qs, u"out/Sealmill8.signed.tmp"_qs, u"-z"_qs,
                               u"my secret phrase"_qs, u"+BATCHMODE"_qs}));
 
         QStringList viaFd = args(u"10"_qs, u"10"_qs, {u"--quiet"_qs});
@@ -215,48 +217,64 @@ private Q_SLOTS:
         QVERIFY(ws.calls().isEmpty());
     }
 
-    // A signal lets the running signer finish its file and starts no other.
-    void signalsCancelBetweenNumbers_data() {
-        QTest::addColumn<int>("signal");
+    // A first SIGINT lets the running signer finish its number and starts no
+    // other; a second one, or a SIGTERM, stops a hung signer at once. Either
+    // way nothing but whole outputs stays behind.
+    void signalsCancel_data() {
+        QTest::addColumn<QList<int>>("signals");
+        QTest::addColumn<QByteArray>("sleep");
         QTest::addColumn<int>("status");
-        QTest::newRow("SIGINT") << SIGINT << 130;
-        QTest::newRow("SIGTERM") << SIGTERM << 143;
+        QTest::newRow("SIGINT") << QList<int>{SIGINT} << QByteArray("400") << 130;
+        QTest::newRow("SIGINT twice, signer hung")
+            << QList<int>{SIGINT, SIGINT} << QByteArray("60000") << 130;
+        QTest::newRow("SIGTERM, signer hung") << QList<int>{SIGTERM} << QByteArray("60000") << 143;
     }
-    void signalsCancelBetweenNumbers() {
-        QFETCH(int, signal);
+    void signalsCancel() {
+        QFETCH(QList<int>, signals);
+        QFETCH(QByteArray, sleep);
         Workspace ws;
-        qputenv("FAKESIGNER_SLEEP_MS", "400");
+        qputenv("FAKESIGNER_SLEEP_MS", sleep);
         QProcess process;
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral(SEALMILL_PRESS), args(u"1"_qs, u"30"_qs));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.dir.filePath(u"calls.log"_qs)), 20000);
-        ::kill(static_cast<pid_t>(process.processId()), signal);
-        QVERIFY(process.waitForFinished(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.dir.filePath(u"out/Sealmill1.tmp"_qs)), 20000);
+        for (const int signal : signals) {
+            ::kill(static_cast<pid_t>(process.processId()), signal);
+            QTest::qWait(100);
+        }
+        QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(10000));
         QTEST(process.exitCode(), "status");
-        QVERIFY(!ws.calls().isEmpty() && ws.calls().size() < 30);
-        QCOMPARE(ws.outputs().size(), ws.calls().size());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(err.contains(u"Cancelled: %1 of 30 numbers pressed."_qs.arg(ws.outputs().size())),
+                 qPrintable(err));
+        QCOMPARE(ws.outputs().size(), ws.calls().size());  // a hung signer never logs
+        QVERIFY(ws.outputs().size() < 30);
+        QVERIFY(!ws.outputs().join(u' ').contains(u".tmp"_qs));
     }
 
-    void realSignerEndToEnd() {
-        if (GnupgHome::pgpgpgProgram().isEmpty() || GnupgHome::gpgProgram().isEmpty()) {
-            QSKIP("pgpgpg and gpg are needed (./dev installs them)");
-        }
-        GnupgHome home;
-        QVERIFY2(home.isReady(), qPrintable(home.error()));
+    // Bytes that are not UTF-8 in the key, the name pattern and the pass
+    // phrase reach the signer and the file system unchanged.
+    void bytesPassThrough() {
         Workspace ws;
-        ws.write(QStringLiteral("pass.txt"), GnupgHome::passPhrase().toUtf8() + '\n');
-        QStringList arguments = args(u"1"_qs, u"2"_qs);
-        arguments[arguments.indexOf(QStringLiteral(SEALMILL_FAKE_SIGNER))] =
-            GnupgHome::pgpgpgProgram();
-        arguments[arguments.indexOf(u"Ann Key"_qs)] = GnupgHome::userId();
-        const Run run = press(arguments);
-        QVERIFY2(run.status == 0, qPrintable(run.err));
-        for (int n = 1; n <= 2; ++n) {
-            const QString file = ws.dir.filePath(u"out/Sealmilled-file-%1.txt"_qs.arg(n));
-            QCOMPARE(home.goodSignatureBy(file), home.fingerprint());
-            QCOMPARE(home.signedText(file).replace("\r\n", "\n"),
-                     "Offer " + QByteArray::number(n) + " and @SERIAL@\nplain\n");
-        }
+        ws.write(QStringLiteral("pass.txt"), "p\xe4ss\n");
+        QProcess process;
+        process.setStandardInputFile(QProcess::nullDevice());
+        QStringList arguments = args(u"1"_qs, u"1"_qs);
+        arguments.replace(arguments.indexOf(u"Ann Key"_qs), u"$(printf 'k\\344y')"_qs);
+        arguments << u"--name"_qs << u"$(printf 'n\\351@SERIAL@')"_qs;
+        process.start(u"/bin/sh"_qs, {u"-c"_qs, u"exec \"$0\" "_qs + arguments.join(u' '),
+                                      QStringLiteral(SEALMILL_PRESS)});
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 0);
+        QFile log(ws.dir.filePath(u"calls.log"_qs));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArrayList call = log.readAll().chopped(1).split('\x1f');
+        QCOMPARE(call.value(3), QByteArray("k\xe4y"));
+        QCOMPARE(call.value(7), QByteArray("p\xe4ss"));
+        const QByteArray output = QFile::encodeName(ws.dir.path()) +
+                                  "/out/n\xe9"
+                                  "1";
+        QVERIFY(::access(output.constData(), F_OK) == 0);
     }
 };
 

@@ -1,7 +1,7 @@
 // A stand-in for a PGP-2.6 signer, driven by environment variables inherited from the test:
 //   FAKESIGNER_LOG=<file>      append one line per call: the arguments joined by \x1f
 //   FAKESIGNER_COUNTER=<file>  count the calls in this file (needed by FAIL_AT)
-//   FAKESIGNER_FAIL_AT=<n>     use FAKESIGNER_EXIT only on the n-th call, 0 on the others
+//   FAKESIGNER_FAIL_AT=<n>     use FAKESIGNER_EXIT and _SIGNAL only on the n-th call
 //   FAKESIGNER_EXIT=<code>     exit code (default 0)
 //   FAKESIGNER_SIGNAL=<n>      kill itself with signal n (after logging)
 //   FAKESIGNER_SLEEP_MS=<ms>   sleep first
@@ -9,10 +9,12 @@
 //   FAKESIGNER_PRINT=<text>    print the text on stdout and stderr, FAKESIGNER_REPEAT times
 //   FAKESIGNER_NO_OUTPUT=1     write no output file
 //   FAKESIGNER_KEEP_EXISTING=<code>  leave an existing -o file alone and exit with the code
-//   FAKESIGNER_REPORT=<file>   print "cwd:<dir>", "sigblk:<hex mask>" and "leaked:<n>" (other
-//                              descriptors on its output pipe), then leave a child behind that
-//                              holds the pipe until <file> exists (10 s at most), then
-//                              leaves <file>.gone
+//   FAKESIGNER_ALSO_CREATE=<file>  create <file> as someone else would, then sign as usual
+//   FAKESIGNER_REPORT=<file>   print "cwd:<dir>", "sigblk:<hex mask>", "sigign:<hex mask>",
+//                              "leader:<0|1>" (leads its own process group) and "leaked:<n>"
+//                              (other descriptors on its output pipe), then leave a child behind
+//                              that holds the pipe until <file> exists (10 s at most), then leaves
+//                              <file>.gone
 // Otherwise the -o file becomes a mock clear-signed copy of the -sta file, whatever the exit code.
 #include <unistd.h>
 #include <QByteArray>
@@ -52,7 +54,10 @@ void writeFile(const QByteArray& path, const QByteArray& data, QIODevice::OpenMo
 // What the signer inherited: its directory, blocked signals, stray descriptors.
 void report(const QByteArray& releaseFile) {
     const QByteArray status = readFile("/proc/self/status");
-    const qsizetype at = status.indexOf("SigBlk:");
+    const auto field = [&status](const QByteArray& name) {
+        const qsizetype at = status.indexOf(name + ':') + name.size() + 1;
+        return status.mid(at, status.indexOf('\n', at) - at).trimmed();
+    };
     const auto target = [](const QString& fd) {
         QByteArray link(256, '\0');
         const ssize_t size = ::readlink(("/proc/self/fd/" + fd.toLocal8Bit()).constData(),
@@ -64,9 +69,9 @@ void report(const QByteArray& releaseFile) {
     for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System)) {
         leaked += fd.toInt() > 2 && target(fd) == pipe ? 1 : 0;
     }
-    std::printf("cwd:%s\nsigblk:%s\nleaked:%d\n", QDir::currentPath().toLocal8Bit().constData(),
-                status.mid(at + 7, status.indexOf('\n', at) - at - 7).trimmed().constData(),
-                leaked);
+    std::printf("cwd:%s\nsigblk:%s\nsigign:%s\nleader:%d\nleaked:%d\n",
+                QDir::currentPath().toLocal8Bit().constData(), field("SigBlk").constData(),
+                field("SigIgn").constData(), ::getpgrp() == ::getpid() ? 1 : 0, leaked);
     std::fflush(stdout);
     if (const pid_t child = ::fork(); child == 0) {
         for (int i = 0; i < 200 && !QFile::exists(QString::fromLocal8Bit(releaseFile)); ++i) {
@@ -104,11 +109,14 @@ int main(int argc, char* argv[]) {
         std::fwrite(text.constData(), 1, text.size(), stderr);
     }
     std::fflush(stdout);
-    if (const int signal = envInt("FAKESIGNER_SIGNAL", 0); signal > 0) {
+    const int failAt = envInt("FAKESIGNER_FAIL_AT", 0);
+    const bool failing = failAt == 0 || call == failAt;
+    if (const int signal = envInt("FAKESIGNER_SIGNAL", 0); signal > 0 && failing) {
         std::signal(signal, SIG_DFL);  // a sanitizer's handler would turn it into an exit
         std::raise(signal);
         std::_Exit(128 + signal);  // the signal was ignored
     }
+    writeFile(qgetenv("FAKESIGNER_ALSO_CREATE"), "someone else's file\n", QIODevice::WriteOnly);
     const QByteArray output = optionValue(args, "-o");
     if (const int code = envInt("FAKESIGNER_KEEP_EXISTING", -1);
         code >= 0 && QFile::exists(QString::fromLocal8Bit(output))) {
@@ -121,6 +129,5 @@ int main(int argc, char* argv[]) {
                       "\n-----END PGP SIGNATURE-----\n",
                   QIODevice::WriteOnly | QIODevice::Truncate);
     }
-    const int failAt = envInt("FAKESIGNER_FAIL_AT", 0);
-    return failAt > 0 && call != failAt ? 0 : envInt("FAKESIGNER_EXIT", 0);
+    return failing ? envInt("FAKESIGNER_EXIT", 0) : 0;
 }

@@ -1,6 +1,8 @@
-#include "signer.h"
+#include "programsigner.h"
 
-#include "signerprocess.h"
+#include "localbytes.h"
+#include "pathrules.h"
+#include "presssettings.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -30,18 +32,6 @@ QStringList signerArguments(const SignerRequest& request) {
     return {QStringLiteral("-sta"), request.workFile,     QStringLiteral("-u"),
             request.keyId,          QStringLiteral("-o"), request.outputFile,
             QStringLiteral("-z"),   request.passPhrase,   QStringLiteral("+BATCHMODE")};
-}
-
-SignerOutcome runSigner(const SignerRequest& request, const std::function<void()>& whileWaiting) {
-    const QStringList arguments = signerArguments(request);
-    if (holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul)) {
-        return {};
-    }
-#ifdef Q_OS_UNIX
-    return runSignerWithSpawn(absoluteProgram(request.program), arguments, whileWaiting);
-#else
-    return runSignerWithQProcess(absoluteProgram(request.program), arguments, whileWaiting);
-#endif
 }
 
 QStringList exitCodeNames() {
@@ -98,6 +88,46 @@ std::optional<QString> signerFailureMessage(const SignerOutcome& outcome) {
         reason = QStringLiteral("unknown exit code");
     }
     return QStringLiteral("Error %1 occured:\r%2").arg(code).arg(reason);
+}
+
+ProgramSigner::ProgramSigner(QObject* parent) : Signer(parent) {
+    connect(&process_, &SignerProcess::finished, this, &ProgramSigner::judge);
+}
+
+bool ProgramSigner::canStart(const PressSettings& settings) const {
+    return isExistingFile(settings.signerPath());
+}
+
+void ProgramSigner::prepare(const PressSettings& /*settings*/) {
+    Q_EMIT prepared({});
+}
+
+void ProgramSigner::sign(const SigningTask& task) {
+    const SignerRequest request{task.program, task.workFile, task.keyId, task.signedFile,
+                                task.passPhrase};
+    const QStringList arguments = signerArguments(request);
+    QList<QByteArray> encoded;
+    for (const QString& argument : arguments) {
+        encoded << encodeLocal(argument);
+    }
+    const bool cut =
+        holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul);
+    if (cut || !process_.start(encodeLocal(absoluteProgram(request.program)), encoded)) {
+        judge(SignerOutcome{});
+    }
+}
+
+void ProgramSigner::stop() {
+    process_.stop();
+}
+
+void ProgramSigner::judge(const SignerOutcome& outcome) {
+    SignerError error;
+    if (const std::optional<QString> message = signerFailureMessage(outcome)) {
+        error.message = *message;
+        error.details = decodeLocal(outcome.outputTail);
+    }
+    Q_EMIT signingEnded(error);
 }
 
 }  // namespace sealmill

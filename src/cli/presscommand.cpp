@@ -1,0 +1,216 @@
+#include "presscommand.h"
+
+#include "cancelsignals.h"
+#include "exitstatus.h"
+#include "outputfiles.h"
+#include "outputpath.h"
+#include "passphrase.h"
+#include "pathrules.h"
+#include "pressjob.h"
+#include "programsigner.h"
+#include "progressmeter.h"
+#include "sealmillerror.h"
+#include "serialfield.h"
+#include "storedpresssettings.h"
+#include "templatefile.h"
+#include "terminal.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <csignal>
+
+namespace {
+
+void complain(const QString& text, const QString& details = {}) {
+    terminal::writeError(errorText(text, details));
+}
+
+// Tab and line breaks pass; every other control character shows as \xNN.
+QString visible(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if ((c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0x7F ||
+            (c.unicode() >= 0x80 && c.unicode() < 0xA0)) {
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+// Lists each output file and whether its name is taken; signs nothing.
+int dryRun(const PressOptions& options, const QString& outputDir, qint32 first, qint32 last) {
+    QTextStream out(stdout);
+    bool anyExists = false;
+    for (qint64 n = first; n <= last; ++n) {
+        const QString path = sealmill::outputFilePath(outputDir, options.namePattern, n);
+        const bool exists = sealmill::isNameTaken(path);
+        anyExists = anyExists || exists;
+        out << (exists ? "exists  " : "new     ") << path << '\n';
+    }
+    out.flush();
+    return anyExists ? kExitOutputExists : kExitPressed;
+}
+
+int cancelStatus() {
+    return cancelsignals::poll() == SIGTERM ? kExitTerminated : kExitInterrupted;
+}
+
+int statusOf(sealmill::PressResult result) {
+    using sealmill::PressResult;
+    switch (result) {
+        case PressResult::Succeeded:
+            return kExitPressed;
+        case PressResult::Refused:
+            return kExitRefused;
+        case PressResult::OutputExists:
+            return kExitOutputExists;
+        case PressResult::SignerFailed:
+            return kExitSignerFailed;
+        case PressResult::FileFailed:
+            return kExitFileFailed;
+        case PressResult::Cancelled:
+        case PressResult::Stopped:
+            return cancelStatus();
+        case PressResult::RangeLost:
+            break;
+    }
+    return kExitUsage;
+}
+
+// The checks a window makes by what it offers; a script's user deserves a reason.
+std::optional<int> refusal(const PressOptions& options) {
+    if (options.outputDirectory.isEmpty()) {
+        complain(QStringLiteral("the output directory is empty (give --output DIR)"));
+        return kExitRefused;
+    }
+    if (!sealmill::IsExistingDirectory(options.outputDirectory)) {
+        complain(sealmill::isNameTaken(options.outputDirectory)
+                     ? QStringLiteral("%1 is not a directory").arg(options.outputDirectory)
+                     : QStringLiteral("the output directory %1 does not exist")
+                           .arg(options.outputDirectory));
+        return kExitRefused;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString errorText(const QString& text, const QString& details) {
+    const auto lines = [](QString shown) {
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        return visible(shown.trimmed()).split(u'\n');
+    };
+    QString out = QCoreApplication::applicationName() + QStringLiteral(": ") +
+                  lines(text).join(u'\n') + u'\n';
+    if (!details.trimmed().isEmpty()) {
+        for (const QString& line : lines(details)) {
+            out += QStringLiteral("  ") + line.trimmed() + u'\n';
+        }
+    }
+    return out;
+}
+
+int runPressCommand(const PressOptions& options) {
+    if (const std::optional<int> refused = refusal(options)) {
+        return *refused;
+    }
+    const QString outputDir = sealmill::outputDirectory(options.outputDirectory);
+    const qint32 first = *sealmill::readSerialField(options.fromText);
+    const qint32 last = *sealmill::readSerialField(options.toText);
+    if (options.dryRun) {
+        return dryRun(options, outputDir, first, last);
+    }
+    if (!sealmill::isExistingFile(options.signerPath)) {
+        complain(QStringLiteral("no signer program at %1 (give --signer, or set PGPPATH)")
+                     .arg(options.signerPath));
+        return kExitRefused;
+    }
+
+    // A script may feed the template through a pipe, e.g. -t <(generate).
+    sealmill::TemplateFileText loaded;
+    try {
+        loaded = sealmill::readTemplateFile(options.templateFile, sealmill::FileKinds::PipesToo);
+    } catch (const sealmill::SealmillError& error) {
+        complain(error.message() + u'.');
+        return kExitFileFailed;
+    }
+    if (!sealmill::holdsPlaceholder(loaded.text)) {
+        complain(QStringLiteral("Text area MUST contain the @SERIAL@ variable"));
+        return kExitUsage;
+    }
+
+    const PassphraseResult passphrase = readPassphrase(options);
+    if (!passphrase.passphrase) {
+        if (cancelsignals::poll() != 0) {
+            return cancelStatus();
+        }
+        complain(passphrase.error);
+        return kExitUsage;
+    }
+
+    sealmill::StoredPressSettings settings;
+    settings.runDir = options.outputDirectory;
+    settings.pgpDir = options.signerPath;
+    settings.serialFrom = options.fromText;
+    settings.serialTo = options.toText;
+    settings.runName = options.namePattern;
+    settings.pgpId = options.keyId;
+    settings.pass = *passphrase.passphrase;
+
+    const auto style = options.quiet             ? ProgressMeter::Style::Quiet
+                       : terminal::isTerminal(2) ? ProgressMeter::Style::Bar
+                                                 : ProgressMeter::Style::Lines;
+    ProgressMeter meter(style, qint64{last} - first + 1);
+    sealmill::ProgramSigner signer;
+    sealmill::PressJob job(settings);
+    cancelsignals::Watcher signals;
+    int status = kExitPressed;
+
+    QObject::connect(
+        &job, &sealmill::PressJob::progressed, &job,
+        [&meter](int position, const QString& text) { meter.advance(position, text); });
+    // A first SIGINT cancels as the window's Cancel does; a second, or a
+    // SIGTERM, stops the signer at once.
+    QObject::connect(&signals, &cancelsignals::Watcher::received, &job, [&job](int signal) {
+        if (signal == SIGTERM) {
+            job.stop();
+        } else {
+            job.cancel();
+        }
+    });
+    QObject::connect(&job, &sealmill::PressJob::cancelling, &job, [&meter](qint64 serial) {
+        meter.finish();
+        terminal::writeError(
+            QStringLiteral("Cancelling: number %1 is being signed; press Ctrl+C again to stop "
+                           "it now.\n")
+                .arg(serial));
+    });
+    QObject::connect(
+        &job, &sealmill::PressJob::finished, &job, [&](const sealmill::PressOutcome& outcome) {
+            meter.finish();
+            status = statusOf(outcome.result);
+            using sealmill::PressResult;
+            if (outcome.result == PressResult::FileFailed) {
+                complain(outcome.message + u'.', outcome.details);
+            } else if (!outcome.message.isEmpty()) {
+                complain(outcome.message, outcome.details);
+            }
+            if (outcome.result == PressResult::Succeeded && !options.quiet) {
+                terminal::writeError(QString(sealmill::kRunSucceeded) + u'\n');
+            } else if (outcome.result == PressResult::Cancelled ||
+                       outcome.result == PressResult::Stopped) {
+                terminal::writeError(QStringLiteral("Cancelled: %1 of %2 numbers pressed.\n")
+                                         .arg(outcome.pressed)
+                                         .arg(qint64{last} - first + 1));
+            }
+            QCoreApplication::exit(status);
+        });
+    job.start(loaded, signer);
+    if (!job.isRunning()) {
+        return status;
+    }
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "pressoptions.h"
+
+#include <QString>
+
+// Runs sealmill-press with checked options, inside the application's event
+// loop; returns its exit status.
+[[nodiscard]] int runPressCommand(const PressOptions& options);
+
+// An error as a user reads it on a terminal: the box's carriage returns become
+// line breaks, the details follow indented, and control characters in either
+// (a signer's escape sequences) are shown, not obeyed.
+[[nodiscard]] QString errorText(const QString& text, const QString& details);

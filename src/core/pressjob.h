@@ -1,0 +1,114 @@
+#pragma once
+
+#include "numberedcopies.h"
+#include "signer.h"
+
+#include <QLatin1StringView>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace sealmill {
+
+class PressSettings;
+
+inline constexpr QLatin1StringView kRunSucceeded{"The Sealmill has run!"};
+inline constexpr QLatin1StringView kOutputPathTooLong{"Output path too long! Sorry..."};
+
+// How a run ended.
+enum class PressResult {
+    Refused,       // not begun: output directory refused, or no signer to start
+    Succeeded,     // every number pressed, no cancel
+    Cancelled,     // a cancel was requested (also when it came after the last number)
+    Stopped,       // a second cancel stopped the signer at once
+    OutputExists,  // an output name was already taken
+    SignerFailed,  // the signer failed, or left no signed copy
+    RangeLost,     // the serial fields no longer gave a positive total
+    FileFailed,    // a temporary file could not be written, or the output not published
+};
+
+struct PressOutcome {
+    PressResult result = PressResult::Refused;
+    // The error box's text for Refused, OutputExists and SignerFailed (an
+    // empty one for a refusal means none is shown); for FileFailed the failure
+    // without its final full stop.
+    QString message;
+    QString details;  // more for whoever wants it: what the signer printed, why a file is there
+    qint64 pressed = 0;
+};
+
+// One press run: for every number of the range, a numbered copy of the
+// template is signed into a private temporary name in the output directory
+// and published under its output name only when whole, never replacing
+// anything. The run works from its own copy of the template, taken at start();
+// the document it came from is never touched.
+//
+// Event-driven: start() returns at once, each signer's end arrives as an event,
+// and the next number is taken up from the event loop, so whatever the user
+// does between two numbers is handled in between. The settings are read when
+// a user would expect: the output directory and the range once at the start,
+// the name pattern and the signer's texts for each number, the range again at
+// each progress report.
+class PressJob : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PressJob(const PressSettings& settings, QObject* parent = nullptr);
+    ~PressJob() override;
+    Q_DISABLE_COPY_MOVE(PressJob)
+
+    // Output directory texts longer than this are refused with
+    // kOutputPathTooLong; 0 takes any.
+    void setOutputDirectoryLimit(qsizetype characters) { directoryLimit_ = characters; }
+
+    // Begins a run unless one is under way. A refusal is reported through
+    // finished() before this returns.
+    void start(const TemplateFileText& templateText, Signer& signer);
+
+    // The first call lets the signature under way finish, counts it, and
+    // starts no further one; the next is stop().
+    void cancel();
+    // Ends the signature under way at once; nothing of it is kept.
+    void stop();
+
+    [[nodiscard]] bool isRunning() const { return signer_ != nullptr; }
+    [[nodiscard]] bool isCancelling() const { return cancelRequested_; }
+
+Q_SIGNALS:
+    // The snapshot file is written: the run is under way.
+    void started();
+    // After each number: position 0..100 and "<done> of <total> processed".
+    void progressed(int position, const QString& status);
+    // A first cancel arrived while the signer works on `serial`.
+    void cancelling(qint64 serial);
+    void finished(const sealmill::PressOutcome& outcome);
+
+private:
+    void pressNext();
+    void onPrepared(const SignerError& error);
+    void onSigned(const SignerError& error);
+    [[nodiscard]] bool reportProgress();
+    void finish(PressResult result, const QString& message = {}, const QString& details = {});
+
+    const PressSettings& settings_;
+    qsizetype directoryLimit_ = 0;
+
+    // The run under way.
+    Signer* signer_ = nullptr;
+    std::optional<NumberedCopies> copies_;
+    QString outputDir_;
+    qint64 serial_ = 0;
+    qint64 last_ = 0;
+    qint64 pressed_ = 0;
+    QString workFile_;    // of the number being signed, when the signer reads one
+    QString signedFile_;  // where the signer puts that number's signed copy
+    QString outputFile_;
+    bool signing_ = false;
+    bool cancelRequested_ = false;
+    bool stopRequested_ = false;
+    QMetaObject::Connection preparedConnection_;
+    QMetaObject::Connection signedConnection_;
+};
+
+}  // namespace sealmill

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "signer.h"
+#include "signerprocess.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace sealmill {
+
+// One signer program call: the settings' texts and the run's two paths.
+struct SignerRequest {
+    QString program;     // the signer's full path
+    QString workFile;    // the file to sign
+    QString keyId;       // identifier of the signing key
+    QString outputFile;  // where the signed text goes
+    QString passPhrase;  // the key's pass phrase
+};
+
+// The PGP-2.6 command line as an argument vector: -sta <work> -u <key> -o <out>
+// -z <pass> +BATCHMODE. Each value stays exactly one argument.
+[[nodiscard]] QStringList signerArguments(const SignerRequest& request);
+
+// The 34 names of the signer's exit codes 0 to 33; unnamed codes are "".
+[[nodiscard]] QStringList exitCodeNames();
+
+// nullopt for success (exit code 0 or 127); otherwise the text of the error
+// box, e.g. "Error 11 occured:\rNONEXIST_KEY_ERROR".
+[[nodiscard]] std::optional<QString> signerFailureMessage(const SignerOutcome& outcome);
+
+// A PGP 2.6 command-line signer (pgpgpg on GnuPG), one process per number,
+// judged by its exit code.
+class ProgramSigner final : public Signer {
+    Q_OBJECT
+
+public:
+    explicit ProgramSigner(QObject* parent = nullptr);
+
+    [[nodiscard]] bool canStart(const PressSettings& settings) const override;
+    [[nodiscard]] bool readsWorkFile() const override { return true; }
+    void prepare(const PressSettings& settings) override;
+    void sign(const SigningTask& task) override;
+    void stop() override;
+
+private:
+    void judge(const SignerOutcome& outcome);
+
+    SignerProcess process_;
+};
+
+}  // namespace sealmill

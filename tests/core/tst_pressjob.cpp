@@ -1,0 +1,275 @@
+#include "filesizelimit.h"
+#include "localbytes.h"
+#include "permissionbits.h"
+#include "pressrig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <utility>
+
+using namespace sealmill;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(sealmill::PressResult)
+
+namespace {
+
+const QByteArray kTheirs = "someone else's file\n";
+
+// What the signer stand-in makes of a numbered copy.
+QByteArray signedCopy(const QByteArray& copy) {
+    return "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + copy +
+           "\n-----BEGIN PGP SIGNATURE-----\nkey:tarvix\n-----END PGP SIGNATURE-----\n";
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+}  // namespace
+
+class TestPressJob : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every number of the range is signed from the run's own copy of the
+    // template (first placeholder of a line only) and published under its
+    // name; the pattern is read per number and the range only for the
+    // figures; nothing else stays behind.
+    void pressesEveryNumberOfTheRange() {
+        PressRig rig(u"@SERIAL@ @SERIAL@\nfixed\n"_s);
+        rig.settings.serialFrom = u"5"_s;
+        rig.settings.serialTo = u"9"_s;
+        rig.settings.pgpId = u"tarvix"_s;
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&rig] {
+            rig.settings.runName = u"later @SERIAL@.asc"_s;
+            rig.text.text = u"changed after the start"_s;
+        });
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::Succeeded);
+        QCOMPARE(outcome.pressed, 5);
+        QCOMPARE(rig.entries(), QStringList({u"later_6.asc"_s, u"later_7.asc"_s, u"later_8.asc"_s,
+                                             u"later_9.asc"_s, u"out5.asc"_s}));
+        QCOMPARE(contents(rig.out(u"later_7.asc"_s)), signedCopy("7 @SERIAL@\r\nfixed\r\n"));
+        QCOMPARE(
+            rig.log,
+            QStringList({u"started"_s, u"progress 20 1 of 5 processed"_s,
+                         u"progress 40 2 of 5 processed"_s, u"progress 60 3 of 5 processed"_s,
+                         u"progress 80 4 of 5 processed"_s, u"progress 100 5 of 5 processed"_s}));
+
+        // An empty range still takes the directory, and gives it back.
+        rig.settings.serialFrom = u"3"_s;
+        rig.settings.serialTo = u"2"_s;
+        rig.log.clear();
+        QCOMPARE(rig.run().result, PressResult::Succeeded);
+        QCOMPARE(rig.log, QStringList({u"started"_s}));
+        QCOMPARE(rig.entries().size(), 5);
+    }
+
+    // Numbers 1..3 through the real launch; on number 2 the signer misbehaves
+    // or someone meddles with the directory. Nothing is lost: one message,
+    // only whole outputs under their names, a stranger's file byte for byte,
+    // and no temporary file left.
+    void faultsDuringARun_data() {
+        QTest::addColumn<QString>("mischief");
+        QTest::addColumn<QByteArray>("signer");  // the stand-in's settings
+        QTest::addColumn<PressResult>("result");
+        QTest::addColumn<QString>("message");  // its start; %1: the output directory
+        QTest::addColumn<QStringList>("entries");
+        const QStringList one{u"out1.asc"_s}, three{u"out1.asc"_s, u"out2.asc"_s, u"out3.asc"_s};
+        const auto row = [](const char* mischief, const QByteArray& signer, PressResult result,
+                            const QString& message, const QStringList& entries) {
+            QTest::newRow(mischief)
+                << QString::fromLatin1(mischief) << signer << result << message << entries;
+        };
+        row("killed", "FAIL_AT=2;EXIT=0;SIGNAL=9", PressResult::SignerFailed,
+            u"Error 9 occured:\rterminated by signal 9"_s, one);
+        row("writes, then exit 20", "FAIL_AT=2;EXIT=20", PressResult::SignerFailed,
+            u"Error 20 occured:\rSIGNATURE_ERROR"_s, one);
+        row("exit 0, nothing written", "NO_OUTPUT=1", PressResult::SignerFailed,
+            u"%1/out1.asc was not written!"_s, {});
+        row("megabytes on both streams",
+            "FAIL_AT=2;EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x'),
+            PressResult::SignerFailed, u"Error 23 occured:\rCOMPRESS_ERROR"_s, one);
+        row("snapshot replaced", "", PressResult::Succeeded, {}, three);
+        row("snapshot made a link", "", PressResult::Succeeded, {},
+            three + QStringList{u"theirs"_s});
+        row("dangling link at an output name", "", PressResult::OutputExists,
+            u"%1/out2.asc already exists!\rOverwrite not supported"_s,
+            {u"out1.asc"_s, u"out2.asc"_s});
+        row("live link at an output name", "", PressResult::OutputExists,
+            u"%1/out2.asc already exists!"_s, {u"out1.asc"_s, u"out2.asc"_s, u"theirs"_s});
+        row("output made while the signer works", "", PressResult::OutputExists,
+            u"%1/out2.asc already exists!"_s, {u"out1.asc"_s, u"out2.asc"_s});
+        row("leftover snapshot", "", PressResult::FileFailed,
+            u"Cannot create file %1/SealmillTemplate.tmp"_s, {u"SealmillTemplate.tmp"_s});
+        row("read-only directory", "", PressResult::FileFailed,
+            u"Cannot create file %1/SealmillTemplate.tmp"_s, {});
+        row("disk full at the snapshot", "", PressResult::FileFailed, u"Stream write error"_s, {});
+        row("directory removed between numbers", "", PressResult::FileFailed,
+            u"Cannot create file %1/Sealmill2.tmp"_s, {});
+    }
+    void faultsDuringARun() {
+        QFETCH(QString, mischief);
+        QFETCH(QByteArray, signer);
+        QFETCH(QString, message);
+        PressRig rig(u"Serial @SERIAL@\n"_s.repeated(100));
+        rig.settings.serialTo = u"3"_s;
+        const QString snapshot = rig.out(u"SealmillTemplate.tmp"_s);
+        const QString theirs = rig.out(u"theirs"_s);
+        const FakeSignerSettings settings(
+            signer + ";COUNTER=" + QFile::encodeName(rig.temp.filePath(u"calls"_s)));
+        if (mischief.contains(u"link at")) {
+            QVERIFY(QFile::link(mischief.startsWith(u"live") ? u"theirs"_s : u"nowhere"_s,
+                                rig.out(u"out2.asc"_s)));
+        }
+        if (mischief.startsWith(u"live") || mischief == u"snapshot made a link") {
+            writeFile(theirs, kTheirs);
+        }
+        if (mischief == u"leftover snapshot") {
+            writeFile(snapshot, kTheirs);
+        }
+        std::optional<FakeSignerSettings> alsoCreate;
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
+            if (mischief == u"directory removed between numbers") {
+                QDir(rig.outDir).removeRecursively();
+            } else if (mischief == u"snapshot replaced") {
+                QFile::remove(snapshot);
+                writeFile(snapshot, "substituted @SERIAL@\n");
+            } else if (mischief == u"snapshot made a link") {
+                QFile::remove(snapshot);
+                QFile::link(theirs, snapshot);
+            } else if (mischief.startsWith(u"output made")) {
+                alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
+            }
+        });
+
+        PressOutcome outcome;
+        if (mischief == u"read-only directory") {
+            QVERIFY(QFile::setPermissions(rig.outDir, QFile::ReadOwner | QFile::ExeOwner));
+            const PermissionBitsApply asUser;
+            outcome = rig.run();
+        } else if (mischief == u"disk full at the snapshot") {
+            const FileSizeLimit full(10);
+            outcome = rig.run();
+        } else {
+            outcome = rig.run();
+        }
+
+        QTEST(outcome.result, "result");
+        QVERIFY2(outcome.message.startsWith(message.replace(u"%1"_s, rig.outDir)),
+                 qPrintable(outcome.message));
+        QVERIFY2(outcome.details.size() <= 4096, "the signer's output is kept to its last lines");
+        QVERIFY(mischief != u"leftover snapshot" || outcome.details.contains(u"Remove the file"));
+        QTEST(rig.entries(), "entries");
+        // Each entry is a stranger's, untouched, or a whole output of its number.
+        for (const QString& name : rig.entries()) {
+            const QString path = rig.out(name);
+            if (QFileInfo(path).isSymLink() && !QFileInfo(path).exists()) {
+                continue;
+            }
+            const QByteArray bytes = contents(path);
+            QVERIFY2(bytes == kTheirs ||
+                         (bytes.endsWith("-----END PGP SIGNATURE-----\n") &&
+                          bytes.count("Serial " + name.mid(3, 1).toLatin1() + "\r\n") == 100),
+                     qPrintable(name));
+        }
+    }
+
+    // A first cancel lets the signer finish its number, which counts, and
+    // starts no other; the existence test still comes first. A second stops
+    // a hung signer at once and keeps nothing of its number.
+    void cancel_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<PressResult>("result");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("once") << u"once"_s << PressResult::Cancelled
+                              << QStringList{u"out1.asc"_s, u"out2.asc"_s};
+        QTest::newRow("once, next output there")
+            << u"once, next there"_s << PressResult::OutputExists
+            << QStringList{u"out1.asc"_s, u"out2.asc"_s, u"out3.asc"_s};
+        QTest::newRow("twice, signer hung")
+            << u"twice"_s << PressResult::Stopped << QStringList{u"out1.asc"_s};
+    }
+    void cancel() {
+        QFETCH(QString, how);
+        PressRig rig;
+        rig.settings.serialTo = u"3"_s;
+        if (how.contains(u"next there")) {
+            writeFile(rig.out(u"out3.asc"_s), kTheirs);
+        }
+        std::optional<FakeSignerSettings> hang;
+        bool asked = false;
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
+            if (std::exchange(asked, true)) {
+                return;
+            }
+            if (how == u"twice") {
+                hang.emplace("SLEEP_MS=60000");
+            }
+            // Two hops through the event loop: the next number has begun by then.
+            QMetaObject::invokeMethod(
+                &rig.job,
+                [&] {
+                    QMetaObject::invokeMethod(
+                        &rig.job,
+                        [&] {
+                            rig.job.cancel();
+                            if (how == u"twice") {
+                                rig.job.cancel();
+                            }
+                        },
+                        Qt::QueuedConnection);
+                },
+                Qt::QueuedConnection);
+        });
+        const PressOutcome outcome = rig.run();
+        QTEST(outcome.result, "result");
+        QVERIFY(rig.log.contains(u"cancelling 2"_s));
+        QTEST(rig.entries(), "entries");
+        QCOMPARE(outcome.pressed, how == u"twice" ? 1 : 2);
+    }
+
+    // Whatever is typed reaches the signer as one argument, byte for byte, or
+    // the signer is not started and nothing is written.
+    void hostileValues_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");  // empty: pressed
+        const QString control = u"\t\r\x01\x1b[2J\x7f\u00a0end"_s;
+        QTest::newRow("control characters in the pass phrase") << u"pass"_s << control << QString();
+        QTest::newRow("bytes that are not UTF-8 in the key")
+            << u"key"_s << decodeLocal("k\xe4y \xff\xfe") << QString();
+        QTest::newRow("1 MiB key") << u"key"_s << QString(1024 * 1024, u'k')
+                                   << u"Error -1 occured:\rsigner could not be started"_s;
+        // The system ends a name at a NUL: the output would land as "theirs".
+        QTest::newRow("NUL in the pattern")
+            << u"pattern"_s << u"theirs\0@SERIAL@"_s << u"Cannot create file %1/theirs\0"_s;
+    }
+    void hostileValues() {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        PressRig rig;
+        (field == u"key" ? rig.settings.pgpId
+                         : (field == u"pass" ? rig.settings.pass : rig.settings.runName)) = value;
+        const QString log = rig.temp.filePath(u"log"_s);
+        const FakeSignerSettings logged("LOG=" + QFile::encodeName(log));
+        const PressOutcome outcome = rig.run();
+        if (!message.isEmpty()) {
+            QVERIFY2(outcome.message.startsWith(message.replace(u"%1"_s, rig.outDir)),
+                     qPrintable(outcome.message));
+            QCOMPARE(rig.entries(), QStringList());
+            return;
+        }
+        QCOMPARE(outcome.result, PressResult::Succeeded);
+        const QByteArrayList args = contents(log).chopped(1).split('\x1f');
+        QCOMPARE(args.size(), 9);
+        QCOMPARE(args.at(field == u"key" ? 3 : 7), encodeLocal(value));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPressJob)
+#include "tst_pressjob.moc"

@@ -1,0 +1,121 @@
+#include "pressrig.h"
+#include "programsigner.h"
+
+#include <sys/wait.h>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+using namespace sealmill;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One signature through the real launch, waited for from the event loop.
+SignerError signOnce(ProgramSigner& signer, const SigningTask& task, bool stop = false) {
+    std::optional<SignerError> ended;
+    QObject::connect(&signer, &Signer::signingEnded, &signer,
+                     [&ended](const SignerError& error) { ended = error; });
+    signer.sign(task);
+    if (stop) {
+        signer.stop();
+    }
+    if (!QTest::qWaitFor([&ended] { return ended.has_value(); }, 20000)) {
+        return {u"never ended"_s, {}};
+    }
+    return *ended;
+}
+
+}  // namespace
+
+class TestProgramSigner : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void judgesTheSigner_data() {
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<QString>("message");  // empty: success
+        QTest::newRow("exit 11") << QByteArray("EXIT=11")
+                                 << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
+        QTest::newRow("exit 8, unnamed") << QByteArray("EXIT=8") << u"Error 8 occured:\r"_s;
+        QTest::newRow("exit 127 is success") << QByteArray("EXIT=127") << QString();
+        QTest::newRow("signal 9") << QByteArray("SIGNAL=9")
+                                  << u"Error 9 occured:\rterminated by signal 9"_s;
+        QTest::newRow("stopped while it hangs")
+            << QByteArray("SLEEP_MS=60000") << u"Error 15 occured:\rterminated by signal 15"_s;
+        QTest::newRow("pipes drained") << "PRINT=" + QByteArray(100000, 'x') << QString();
+        QTest::newRow("input is empty") << QByteArray("READ_STDIN=1") << QString();
+        QTest::newRow("cannot start")
+            << QByteArray("PROGRAM=/no/PGP") << u"Error -1 occured:\rsigner could not be started"_s;
+    }
+    void judgesTheSigner() {
+        QFETCH(QByteArray, setting);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        SigningTask task;
+        task.program =
+            setting.startsWith("PROGRAM") ? u"/no/PGP"_s : QStringLiteral(SEALMILL_FAKE_SIGNER);
+        task.workFile = dir.filePath(u"Sealmill5.tmp"_s);
+        task.signedFile = dir.filePath(u"out 5"_s);
+        task.keyId = u"k \"q\""_s;
+        task.passPhrase = u"p -o x"_s;
+        const FakeSignerSettings settings(setting +
+                                          ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
+        ProgramSigner signer;
+        const SignerError error = signOnce(signer, task, setting.startsWith("SLEEP"));
+        QCOMPARE(error.message, message);
+        QVERIFY(error.details.size() <= 4096);
+        QVERIFY(!setting.startsWith("READ_STDIN") || error.details.isEmpty());
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie left
+        const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
+                                "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
+                                "\x1f-z\x1fp -o x\x1f+BATCHMODE\n";
+        QCOMPARE(
+            contents(dir.filePath(u"log"_s)),
+            message.contains(u"-1") || message.contains(u" 15 ") ? QByteArray("<missing>") : args);
+    }
+
+    // The signer runs where the caller stands, in a process group of its own
+    // with no signal blocked or ignored (whatever the caller blocks or
+    // ignores), sees none of the launch's descriptors, and is done with once it
+    // exits, even while a process it started still holds its output pipe.
+    void startsCleanInTheCallersDirectory() {
+        QTemporaryDir dir;
+        const QString release = dir.filePath(u"release"_s);
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const FakeSignerSettings report("REPORT=" + QFile::encodeName(release) + ";EXIT=3");
+        sigset_t blocked;
+        sigset_t old;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGINT);
+        sigprocmask(SIG_BLOCK, &blocked, &old);
+        const auto oldTerm = std::signal(SIGTERM, SIG_IGN);
+        ProgramSigner signer;
+        SigningTask task;
+        task.program = QStringLiteral(SEALMILL_FAKE_SIGNER);
+        const SignerError error = signOnce(signer, task);
+        sigprocmask(SIG_SETMASK, &old, nullptr);
+        std::signal(SIGTERM, oldTerm);
+        QDir::setCurrent(cwd);
+        const bool holderAlive = !QFile::exists(release + u".gone"_s);
+        QFile(release).open(QIODevice::WriteOnly);
+
+        QVERIFY(holderAlive);
+        QVERIFY2(error.message.startsWith(u"Error 3 occured"_s), qPrintable(error.message));
+        const QStringList lines = error.details.split(u'\n');
+        QVERIFY2(lines.contains(u"cwd:"_s + QFileInfo(dir.path()).canonicalFilePath()),
+                 qPrintable(error.details));
+        QVERIFY2(lines.contains(u"leaked:0"_s) && lines.contains(u"leader:1"_s),
+                 qPrintable(error.details));
+        // The C library keeps two real-time signals of its own out of reach.
+        for (const QString& mask : {u"sigblk:"_s, u"sigign:"_s}) {
+            const QString line = lines.filter(mask).value(0);
+            QVERIFY2((line.mid(7).toULongLong(nullptr, 16) & 0x7FFFFFFF) == 0, qPrintable(line));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramSigner)
+#include "tst_programsigner.moc"
