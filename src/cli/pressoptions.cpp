@@ -14,9 +14,10 @@ const QString kDefaultPattern = QStringLiteral("Sealmilled-file-@SERIAL@.txt");
 const char* const kDescription =
     "Presses numbered, clear-signed copies of one template: for every number\n"
     "from --from to --to it writes a copy with the number in place of the\n"
-    "first @SERIAL@ of each line, has the signer clear-sign it into\n"
-    "--output, and removes the copy. It never overwrites an output file and\n"
-    "stops at the first signer error.\n"
+    "first @SERIAL@ of each line, has the signer clear-sign it, and publishes\n"
+    "the signed copy in --output only when whole. It never overwrites anything\n"
+    "and stops at the first signer error. A first SIGINT lets the running\n"
+    "signer finish; a second one, or SIGTERM, stops it at once.\n"
     "\n"
     "The pass phrase is read from --passphrase-fd, --passphrase-file, the\n"
     "environment variable SEALMILL_PASSPHRASE, or a prompt without echo when\n"
@@ -25,10 +26,10 @@ const char* const kDescription =
     "the PGP 2.6 command line (-z) demands, where other users of this\n"
     "machine may see it while the signer runs.\n"
     "\n"
-    "Exit status: 0 pressed, 2 usage error, 3 settings refused (output\n"
-    "directory text over 34 characters, no signer program), 4 an output file\n"
-    "exists, 5 signer failure, 6 file read/write failure, 130 cancelled by\n"
-    "SIGINT, 143 cancelled by SIGTERM.";
+    "Exit status: 0 pressed, 2 usage error, 3 settings refused (no output\n"
+    "directory, no signer program), 4 an output name is taken, 5 signer\n"
+    "failure, 6 file read/write failure, 130 cancelled by SIGINT, 143 stopped\n"
+    "by SIGTERM.";
 
 QString usageError(const QString& message) {
     return QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
@@ -69,8 +70,7 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
                        "(default: PGP.EXE in the directory named by PGPPATH)."),
         QStringLiteral("program"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Directory for the signed files, at most 34 "
-                                                   "characters as typed (default: .)."),
+                                    QStringLiteral("Directory for the signed files (default: .)."),
                                     QStringLiteral("dir"), QStringLiteral("."));
     const QCommandLineOption passFd(QStringLiteral("passphrase-fd"),
                                     QStringLiteral("Read the pass phrase from file descriptor n."),
