@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #endif
 
 namespace sealmill {
@@ -50,6 +51,7 @@ void writeNewPrivateFile(const QString& path, const QList<QByteArrayView>& piece
         throw cannotCreate(path);
     }
     bool written = true;
+    int error = 0;
     for (const QByteArrayView piece : pieces) {
         const char* data = piece.data();
         auto left = static_cast<size_t>(piece.size());
@@ -59,14 +61,20 @@ void writeNewPrivateFile(const QString& path, const QList<QByteArrayView>& piece
                 continue;
             }
             written = count > 0;
+            error = count < 0 ? errno : error;
             data += std::max<ssize_t>(count, 0);  // NOLINT: walking a buffer
             left -= static_cast<size_t>(std::max<ssize_t>(count, 0));
         }
     }
-    written = ::close(fd) == 0 && written;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
     if (!written) {
         ::unlink(name.constData());  // ours, and only part of the text
-        throw SealmillError(QStringLiteral("Stream write error"));
+        throw SealmillError(
+            QStringLiteral("Stream write error"),
+            QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
 }
 

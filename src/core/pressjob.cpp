@@ -88,7 +88,7 @@ void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
     } catch (const SealmillError& error) {
         signer_ = nullptr;
         copies_.reset();
-        Q_EMIT finished({PressResult::FileFailed, error.message(), details, 0});
+        Q_EMIT finished({PressResult::FileFailed, error.message(), details + error.details(), 0});
         return;
     }
     Q_EMIT started();
@@ -167,7 +167,7 @@ void PressJob::pressNext() {
             task.copy = copies_->copy(serial_);
         }
     } catch (const SealmillError& error) {
-        finish(PressResult::FileFailed, error.message(), details);
+        finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
     signedFile_ = task.signedFile;

@@ -2,8 +2,8 @@
 
 namespace sealmill {
 
-SealmillError::SealmillError(QString message)
-    : message_(std::move(message)), utf8_(message_.toUtf8()) {
+SealmillError::SealmillError(QString message, QString details)
+    : message_(std::move(message)), details_(std::move(details)), utf8_(message_.toUtf8()) {
 }
 
 }  // namespace sealmill
