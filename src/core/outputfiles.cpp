@@ -44,9 +44,10 @@ qint64 plainFileSize(const QString& path) {
 // Nothing depends on a private copy surviving a crash, so it skips the flush
 // to disk an atomic save pays for: that flush cost more than everything else
 // a press run does per number.
-void writeNewPrivateFile(const QString& path, const QList<QByteArrayView>& pieces) {
+void writeNewFile(const QString& path, const QList<QByteArrayView>& pieces, NewFileAccess access) {
     const QByteArray name = encodeLocal(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          access == NewFileAccess::OwnerOnly ? 0600 : 0666);
     if (fd < 0) {
         throw cannotCreate(path);
     }
@@ -117,10 +118,14 @@ qint64 plainFileSize(const QString& path) {
     return info.isFile() && !info.isSymLink() ? info.size() : -1;
 }
 
-void writeNewPrivateFile(const QString& path, const QList<QByteArrayView>& pieces) {
+void writeNewFile(const QString& path, const QList<QByteArrayView>& pieces, NewFileAccess access) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
-                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    const bool opened =
+        access == NewFileAccess::OwnerOnly
+            ? file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+            : file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
+    if (!opened) {
         throw cannotCreate(path);
     }
     const bool written = std::all_of(pieces.cbegin(), pieces.cend(), [&file](QByteArrayView piece) {

@@ -17,11 +17,14 @@ namespace sealmill {
 // The size of the plain file at `path`, or -1 when it is none.
 [[nodiscard]] qint64 plainFileSize(const QString& path);
 
-// A new file, owner-only before any byte lands, written from consecutive
-// pieces as if joined. Whatever already has the name is left alone. Throws
-// "Cannot create file <path>", or "Stream write error" (the part written is
-// removed).
-void writeNewPrivateFile(const QString& path, const QList<QByteArrayView>& pieces);
+enum class NewFileAccess { OwnerOnly, Usual };
+
+// A new file, written from consecutive pieces as if joined; owner-only before
+// any byte lands, or as the user's umask has it. Whatever already has the name
+// is left alone. Throws "Cannot create file <path>", or "Stream write error"
+// (the part written is removed).
+void writeNewFile(const QString& path, const QList<QByteArrayView>& pieces,
+                  NewFileAccess access = NewFileAccess::OwnerOnly);
 
 enum class Publication { Published, NameTaken, Failed };
 

@@ -36,7 +36,7 @@ void createFile(const QString& path, const QList<QByteArrayView>& pieces, QStrin
     if (isNameTaken(path)) {
         details = kLeftoverExplained;
     }
-    writeNewPrivateFile(path, pieces);
+    writeNewFile(path, pieces);
 }
 
 }  // namespace
