@@ -162,8 +162,8 @@ SpinArrows* TPressRun::UpDown2() const {
 
 void TPressRun::FormCreate() {
     ui_->PGPdir->setText(sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
-    ui_->RUNdir->setText(sealmill::programDirectory(
-        QDir::toNativeSeparators(QCoreApplication::applicationFilePath())));
+    ui_->RUNdir->setText(sealmill::defaultOutputDirectory(sealmill::programDirectory(
+        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()))));
 }
 
 void TPressRun::FormShow() {

@@ -3,7 +3,10 @@
 #include "localbytes.h"
 #include "pathrules.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -15,6 +18,11 @@ namespace {
 
 constexpr QLatin1StringView kVariable{"PGPPATH"};
 constexpr qsizetype kNameAndEquals = 8;
+
+bool isWritableDirectory(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() && info.isWritable();
+}
 
 // Only a-z are folded: the match must not depend on the locale.
 QString asciiUpper(QString text) {
@@ -76,6 +84,14 @@ QString programDirectory(const QString& programFile) {
         kept.chop(1);
     }
     return kept;
+}
+
+QString defaultOutputDirectory(const QString& programDirectory) {
+    if (isWritableDirectory(programDirectory)) {
+        return programDirectory;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir::toNativeSeparators(isWritableDirectory(documents) ? documents : QDir::homePath());
 }
 
 }  // namespace sealmill

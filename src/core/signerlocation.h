@@ -25,4 +25,9 @@ inline constexpr QLatin1StringView kSignerFileName{"PGP.EXE"};
 // except where that separator is the whole root ("/", "C:\").
 [[nodiscard]] QString programDirectory(const QString& programFile);
 
+// The folder a press run starts with: the program's directory when the user
+// may write there (a build tree, a portable copy), otherwise the user's
+// documents folder when it exists and is writable, otherwise the home folder.
+[[nodiscard]] QString defaultOutputDirectory(const QString& programDirectory);
+
 }  // namespace sealmill

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 class TestSignerLocation : public QObject {
     Q_OBJECT
 
@@ -32,6 +34,34 @@ private Q_SLOTS:
         environment.replaceInStrings(u"<dir>"_qs, dir.path());
         QCOMPARE(sealmill::signerPathFromEnvironment(environment),
                  expected.replace(u"<dir>"_qs, dir.path()));
+    }
+
+    void defaultOutput_data() {
+        QTest::addColumn<QString>("made");  // folders made in a temporary home; "-": read-only
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("writable program folder") << u"bin Documents"_qs << u"bin"_qs;
+        QTest::newRow("program folder gone") << u"Documents"_qs << u"Documents"_qs;
+        QTest::newRow("no documents folder") << u""_qs << u""_qs;
+        QTest::newRow("read-only program folder") << u"-bin Documents"_qs << u"Documents"_qs;
+    }
+    void defaultOutput() {
+        QFETCH(QString, made);
+        QFETCH(QString, expected);
+        if (made.contains(u'-') && ::geteuid() == 0) {
+            QSKIP("root may write into any folder");
+        }
+        QTemporaryDir home;
+        for (QString folder : made.split(u' ', Qt::SkipEmptyParts)) {
+            const bool readOnly = folder.startsWith(u'-');
+            folder.remove(u'-');
+            QVERIFY(QDir(home.path()).mkdir(folder));
+            QVERIFY(!readOnly || QFile::setPermissions(home.filePath(folder),
+                                                       QFile::ReadOwner | QFile::ExeOwner));
+        }
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_qs).toLocal8Bit());
+        QCOMPARE(sealmill::defaultOutputDirectory(home.filePath(u"bin"_qs)),
+                 QDir::cleanPath(home.filePath(expected)));
     }
 };
 
