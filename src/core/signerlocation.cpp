@@ -87,7 +87,9 @@ QString programDirectory(const QString& programFile) {
 }
 
 QString defaultOutputDirectory(const QString& programDirectory) {
-    if (isWritableDirectory(programDirectory)) {
+    // An installed program's folder is the system's, even for root who may write there.
+    const bool installed = QDir(programDirectory) == QDir(QStringLiteral(SEALMILL_INSTALL_BINDIR));
+    if (!installed && isWritableDirectory(programDirectory)) {
         return programDirectory;
     }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
