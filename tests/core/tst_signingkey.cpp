@@ -80,7 +80,7 @@ private Q_SLOTS:
         if (GnupgHome::gpgProgram().isEmpty()) {
             QSKIP("gpg is needed (./dev installs it)");
         }
-        home_ = std::make_unique<GnupgHome>(2048);
+        home_ = std::make_unique<GnupgHome>(2048, true);
         QVERIFY2(home_->isReady(), qPrintable(home_->error()));
         auto loaded = load(From::Keyring, GnupgHome::userId(), GnupgHome::passPhrase());
         QVERIFY(std::holds_alternative<std::unique_ptr<SigningKey>>(loaded));
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);  // no core dump while a key is held
         SigningKey& signingKey = *std::get<std::unique_ptr<SigningKey>>(loaded);
         const bool rsa = signingKey.fingerprint() == home_->rsaFingerprint();
-        QVERIFY(rsa || signingKey.fingerprint() == home_->fingerprint());
+        QVERIFY(rsa || signingKey.fingerprint() == home_->signingFingerprint());
         signAndVerify(signingKey, "No. 12\r\n", rsa ? GnupgHome::rsaUserId() : GnupgHome::userId());
     }
 

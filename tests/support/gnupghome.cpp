@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-GnupgHome::GnupgHome(int rsaBits) {
+GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
     const auto write = [this](const QString& name, const QByteArray& text) {
         QFile file(dir_.filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
@@ -19,9 +19,15 @@ GnupgHome::GnupgHome(int rsaBits) {
     }
     qputenv("GNUPGHOME", QFile::encodeName(dir_.path()));
     fingerprint_ = makeKey(userId(), u"ed25519"_s);
+    if (signingSubkey) {
+        subkeyFingerprint_ = addSigningSubkey();
+    }
     if (rsaBits > 0) {
         rsaFingerprint_ = makeKey(rsaUserId(), u"rsa%1"_s.arg(rsaBits));
-        fingerprint_ = rsaFingerprint_.isEmpty() ? QString() : fingerprint_;
+    }
+    if ((signingSubkey && subkeyFingerprint_.isEmpty()) ||
+        (rsaBits > 0 && rsaFingerprint_.isEmpty())) {
+        fingerprint_.clear();
     }
     error_ = isReady() ? QString() : u"key generation failed"_s;
 }
@@ -59,6 +65,18 @@ QString GnupgHome::goodSignatureBy(const QString& file) const {
 QByteArray GnupgHome::signedText(const QString& file) const {
     QByteArray text;
     return runGpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}, &text) ? text : QByteArray();
+}
+
+QString GnupgHome::addSigningSubkey() {
+    QByteArray listing;
+    if (fingerprint_.isEmpty() ||
+        !runGpg({u"--passphrase"_s, passPhrase(), u"--quick-add-key"_s, fingerprint_, u"ed25519"_s,
+                 u"sign"_s, u"never"_s}) ||
+        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, fingerprint_}, &listing)) {
+        return {};
+    }
+    const qsizetype at = listing.lastIndexOf("\nfpr:");
+    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
 }
 
 QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) const {
