@@ -8,6 +8,25 @@ namespace sealmill {
 
 namespace {
 
+// gpg refuses to verify a clear signature with a line of more than about
+// 20000 bytes (and its own signer cuts such a line short); this many, line
+// end aside, it always takes.
+constexpr qsizetype kLongestVerifiableLine = 19998;
+
+bool gpgVerifies(QByteArrayView signedText) {
+    qsizetype from = 0;
+    while (from < signedText.size()) {
+        qsizetype end = signedText.indexOf('\n', from);
+        end = end < 0 ? signedText.size() : end;
+        const qsizetype length = end - from - (end > from && signedText.at(end - 1) == '\r');
+        if (length > kLongestVerifiableLine) {
+            return false;
+        }
+        from = end + 1;
+    }
+    return true;
+}
+
 void check(rnp_result_t result) {
     if (result != RNP_SUCCESS) {
         throw SealmillError(QStringLiteral("Signing failed: %1")
@@ -48,7 +67,13 @@ QByteArray ClearSigner::clearSign(QByteArrayView text) {
     uint8_t* signedText = nullptr;
     size_t length = 0;
     check(rnp_output_memory_get_buf(output, &signedText, &length, false));
-    return {reinterpret_cast<const char*>(signedText), static_cast<qsizetype>(length)};
+    const QByteArrayView result(signedText, static_cast<qsizetype>(length));
+    if (!gpgVerifies(result)) {
+        throw SealmillError(QStringLiteral("A line of the text is too long for a clear signature "
+                                           "that gpg can verify (%1 bytes at most)")
+                                .arg(kLongestVerifiableLine));
+    }
+    return result.toByteArray();
 }
 
 }  // namespace sealmill

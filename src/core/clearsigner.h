@@ -21,7 +21,8 @@ public:
     // The text as the cleartext signature framework carries it (dash-escaped,
     // its line ends kept, the armour's lines ending in CR LF) followed by the
     // armoured signature. Any bytes, not only UTF-8. As with gpg, a final line
-    // break is not signed. Throws SealmillError should RNP fail.
+    // break is not signed. Throws SealmillError for a line too long for gpg to
+    // verify (dash-escaping included), or should RNP fail.
     [[nodiscard]] QByteArray clearSign(QByteArrayView text);
 
 private:
