@@ -1,13 +1,14 @@
 // Speed and memory of a press run against the cheapest way to do the same
 // work, printed as a markdown table: `./dev bench` (options: --reps N,
-// --numbers N for the small template, --only 13 for sections 1 and 3). Every figure is the median
-// of N repetitions, the methods taking turns within each repetition so that a busy moment of the
-// machine hits all of them alike. Exits 1 when a target is missed.
+// --numbers N for the small template and the built-in signer, --only 13 for sections 1 and 3).
+// Every figure is the median of N repetitions, the methods taking turns within each repetition so
+// that a busy moment of the machine hits all of them alike. Exits 1 when a target is missed.
 #include "appwindows.h"
 #include "benchdialogs.h"
 #include "benchtemplate.h"
 #include "programruns.h"
 #include "referenceloops.h"
+#include "signerbench.h"
 
 #include <unistd.h>
 #include <QApplication>
@@ -28,7 +29,7 @@ constexpr qsizetype kMiB = 1024 * kKiB;
 struct Options {
     int reps = 5;
     int numbers = 1000;
-    QString sections = QStringLiteral("1234");  // which of the four to measure
+    QString sections = QStringLiteral("12345");  // which of the five to measure
 };
 
 Options parseOptions(const QStringList& args) {
@@ -263,6 +264,53 @@ void editorLoad(QTextStream& out, Table& table, const Options& options, AppWindo
         << table.verdict(ms[0] > 0 && ms[1] >= 0 ? ms[1] / ms[0] : -1, 5.0) << " |\n\n";
 }
 
+void builtInSigner(QTextStream& out, Table& table, const Options& options, Scratch& scratch) {
+    const BenchTemplate text(4 * kKiB, 3);
+    const int n = options.numbers;
+    const QString copySigner = QStringLiteral(SEALMILL_COPY_SIGNER);
+    const double floor = medians(options.reps, scratch,
+                                 {[&] { return spawnLoopMs(text, copySigner, scratch.next(), n); }})
+                             .first();
+    const SignerFigures f = measureSigner(text, scratch.next(), options.reps, n);
+    scratch.clear();
+    out << "## 5. Built-in signer alone: 4 KiB template, ed25519 key with a pass phrase, " << n
+        << " numbers\n\n";
+    if (!f.error.isEmpty()) {
+        out << "Not measured: " << f.error << "\n\n";
+        table.allMet = false;
+        return;
+    }
+    const double fasterThanPgpgpg = f.toFile > 0 && f.pgpgpg > 0 ? f.pgpgpg / f.toFile : -1;
+    out << "| Step | ms | ratio | target | |\n"
+        << "|---|---:|---:|---|---|\n"
+        << "| pgpgpg, one signature (median of 20) | " << Table::fixed(f.pgpgpg, 1)
+        << " | 1.00 | reference | |\n"
+        << "| floor: copy-only posix_spawn loop, per number | " << Table::fixed(floor, 3)
+        << " | 1.00 | reference | |\n"
+        << "| gpg finds and exports the key, RNP unlocks it | " << Table::fixed(f.keyring, 1)
+        << " | " << Table::ratio(f.keyring, f.pgpgpg) << " ÷ pgpgpg | information | |\n"
+        << "| the same from a key file: read and unlock alone | " << Table::fixed(f.unlock, 1)
+        << " | " << Table::ratio(f.unlock, f.pgpgpg) << " ÷ pgpgpg | information | |\n"
+        << "| from the keyring to the first signed file | " << Table::fixed(f.firstFile, 1) << " | "
+        << Table::ratio(f.firstFile, f.pgpgpg) << " ÷ pgpgpg | ≤ 2.00 | "
+        << table.verdict(f.firstFile > 0 && f.pgpgpg > 0 ? f.firstFile / f.pgpgpg : -1, 2.0)
+        << " |\n"
+        << "| per number, signed in memory | " << Table::fixed(f.inMemory, 3) << " | "
+        << Table::ratio(f.inMemory, floor) << " ÷ floor | information | |\n"
+        << "| per number, signed and written to a new file | " << Table::fixed(f.toFile, 3) << " | "
+        << Table::ratio(f.toFile, floor) << " ÷ floor, " << Table::fixed(fasterThanPgpgpg, 0)
+        << " × faster than pgpgpg | ≤ 0.25 × floor, ≥ 100 × | "
+        << table.verdict(f.toFile > 0 && floor > 0 ? f.toFile / floor : -1, 0.25) << ", "
+        << table.verdict(fasterThanPgpgpg > 0 ? 100 / fasterThanPgpgpg : -1, 1.0) << " |\n"
+        << "| RSA 3072: a new signer and its first signature | " << Table::fixed(f.rsaReady, 1)
+        << " | | information | |\n"
+        << "| RSA 3072: per number in memory, one thread | " << Table::fixed(f.rsaOneThread, 2)
+        << " | 1.00 | information | |\n"
+        << "| RSA 3072: per number in memory, two threads | " << Table::fixed(f.rsaTwoThreads, 2)
+        << " | " << Table::ratio(f.rsaOneThread, f.rsaTwoThreads)
+        << " × as fast | information | |\n\n";
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -287,7 +335,8 @@ int main(int argc, char* argv[]) {
         [&] { smallTemplate(out, table, options, windows, dialogs, scratch); },
         [&] { largeTemplates(out, table, options, windows, dialogs, scratch); },
         [&] { memory(out, table, options, scratch); },
-        [&] { editorLoad(out, table, options, windows, dialogs, scratch); }};
+        [&] { editorLoad(out, table, options, windows, dialogs, scratch); },
+        [&] { builtInSigner(out, table, options, scratch); }};
     for (qsizetype i = 0; i < sections.size(); ++i) {
         if (options.sections.contains(QString::number(i + 1))) {
             sections.at(i)();

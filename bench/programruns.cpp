@@ -9,6 +9,7 @@
 #include "templatefile.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -42,6 +43,7 @@ bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& si
     press.PGPid()->setText(QStringLiteral("Bench Key"));
     press.PassPhrase()->setText(QStringLiteral("pass phrase"));
     press.PGPdir()->setText(signer);
+    press.builtinSignerBox()->setChecked(false);
     press.RUNdir()->setText(dir);
     windows.MainForm().hide();
     press.show();

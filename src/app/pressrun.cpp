@@ -6,6 +6,7 @@
 #include "editortemplate.h"
 #include "mainform.h"
 #include "outputpath.h"
+#include "pathrules.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
 #include "signerlocation.h"
@@ -89,6 +90,7 @@ TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
     ui_->UpDown2->setRange(0, 100);
     ui_->SerialFrom->installEventFilter(this);
     ui_->SerialTo->installEventFilter(this);
+    ui_->builtinSignerBox->installEventFilter(this);
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui_->CancelBtn, &QPushButton::click);
@@ -153,6 +155,9 @@ QPushButton* TPressRun::CancelBtn() const {
 QPushButton* TPressRun::Run() const {
     return ui_->Run;
 }
+QCheckBox* TPressRun::builtinSignerBox() const {
+    return ui_->builtinSignerBox;
+}
 SpinArrows* TPressRun::UpDown1() const {
     return ui_->UpDown1;
 }
@@ -162,6 +167,8 @@ SpinArrows* TPressRun::UpDown2() const {
 
 void TPressRun::FormCreate() {
     ui_->PGPdir->setText(sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
+    // Without a signer program there is nothing else to sign with.
+    ui_->builtinSignerBox->setChecked(!sealmill::isExistingFile(ui_->PGPdir->text()));
     ui_->RUNdir->setText(sealmill::defaultOutputDirectory(sealmill::programDirectory(
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath()))));
 }
@@ -181,7 +188,10 @@ void TPressRun::RunClick() {
     }
     runCommand(dialogs_, this, [this] {
         const EditorTemplate& document = mainForm_.editorTemplate();
-        job_.start({document.text(), document.encoding()}, programSigner_);
+        sealmill::Signer& signer = ui_->builtinSignerBox->isChecked()
+                                       ? static_cast<sealmill::Signer&>(builtinSigner_)
+                                       : programSigner_;
+        job_.start({document.text(), document.encoding()}, signer);
     });
 }
 
@@ -289,6 +299,7 @@ void TPressRun::SpeedButton1Click() {
     request.mustExist = true;
     if (const auto chosen = dialogs_.openFile(this, request)) {
         ui_->PGPdir->setText(QDir::toNativeSeparators(chosen->fileName));
+        ui_->builtinSignerBox->setChecked(false);  // a program picked is a program to use
     }
 }
 
@@ -299,6 +310,15 @@ void TPressRun::SpeedButton2Click() {
 }
 
 bool TPressRun::eventFilter(QObject* watched, QEvent* event) {
+    // The signer choice explains itself on the status line while the pointer
+    // rests on it, unless a run reports there.
+    if (watched == ui_->builtinSignerBox && !job_.isRunning()) {
+        if (event->type() == QEvent::Enter) {
+            ui_->StatusBar->showMessage(ui_->builtinSignerBox->statusTip());
+        } else if (event->type() == QEvent::Leave) {
+            ui_->StatusBar->showMessage(kIdleStatus);
+        }
+    }
     if ((watched == ui_->SerialFrom || watched == ui_->SerialTo) &&
         event->type() == QEvent::KeyPress && !acceptsTyped(*static_cast<QKeyEvent*>(event))) {
         return true;

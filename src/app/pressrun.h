@@ -1,5 +1,6 @@
 #pragma once
 
+#include "builtinsigner.h"
 #include "pressjob.h"
 #include "programsigner.h"
 
@@ -11,6 +12,7 @@ namespace Ui {
 class TPressRun;
 }
 class Dialogs;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -48,6 +50,7 @@ public:
     [[nodiscard]] QStatusBar* StatusBar() const;
     [[nodiscard]] QPushButton* CancelBtn() const;
     [[nodiscard]] QPushButton* Run() const;
+    [[nodiscard]] QCheckBox* builtinSignerBox() const;
     [[nodiscard]] SpinArrows* UpDown1() const;
     [[nodiscard]] SpinArrows* UpDown2() const;
     [[nodiscard]] bool isRunning() const;
@@ -79,5 +82,6 @@ private:
     TBrowseDirectoryDlg* runDialog_;
     std::unique_ptr<WindowPressSettings> settings_;
     sealmill::ProgramSigner programSigner_;
+    sealmill::BuiltinSigner builtinSigner_;
     sealmill::PressJob job_;
 };

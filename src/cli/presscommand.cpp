@@ -1,5 +1,6 @@
 #include "presscommand.h"
 
+#include "builtinsigner.h"
 #include "cancelsignals.h"
 #include "exitstatus.h"
 #include "outputfiles.h"
@@ -123,7 +124,7 @@ int runPressCommand(const PressOptions& options) {
     if (options.dryRun) {
         return dryRun(options, outputDir, first, last);
     }
-    if (!sealmill::isExistingFile(options.signerPath)) {
+    if (!options.builtinSigner && !sealmill::isExistingFile(options.signerPath)) {
         complain(QStringLiteral("no signer program at %1 (give --signer, or set PGPPATH)")
                      .arg(options.signerPath));
         return kExitRefused;
@@ -164,7 +165,12 @@ int runPressCommand(const PressOptions& options) {
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar
                                                  : ProgressMeter::Style::Lines;
     ProgressMeter meter(style, qint64{last} - first + 1);
-    sealmill::ProgramSigner signer;
+    sealmill::ProgramSigner programSigner;
+    sealmill::BuiltinSigner builtinSigner;
+    builtinSigner.setKeyFile(options.keyFile);
+    sealmill::Signer& signer = options.builtinSigner
+                                   ? static_cast<sealmill::Signer&>(builtinSigner)
+                                   : programSigner;
     sealmill::PressJob job(settings);
     cancelsignals::Watcher signals;
     int status = kExitPressed;

@@ -2,6 +2,7 @@
 
 #include "exitstatus.h"
 #include "serialfield.h"
+#include "pathrules.h"
 #include "signerlocation.h"
 
 #include <QCommandLineParser>
@@ -69,6 +70,15 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         QStringLiteral("The PGP 2.6 style signer program, e.g. /usr/bin/pgpgpg "
                        "(default: PGP.EXE in the directory named by PGPPATH)."),
         QStringLiteral("program"));
+    const QCommandLineOption builtin(
+        QStringLiteral("builtin-signer"),
+        QStringLiteral("Sign inside sealmill-press with your own GnuPG key, unlocked once "
+                       "(the default when PGPPATH names no signer program)."));
+    const QCommandLineOption keyFile(
+        QStringLiteral("key-file"),
+        QStringLiteral("With the built-in signer: take the key from this file of exported "
+                       "secret keys instead of your GnuPG keyring."),
+        QStringLiteral("file"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Directory for the signed files (default: .)."),
                                     QStringLiteral("dir"), QStringLiteral("."));
@@ -83,8 +93,8 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         QStringLiteral("List each output file and whether it exists; sign nothing."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print nothing but errors."));
-    parser.addOptions({help, version, templateFile, from, to, name, key, signer, output, passFd,
-                       passFile, dryRun, quiet});
+    parser.addOptions({help, version, templateFile, from, to, name, key, signer, builtin, keyFile,
+                       output, passFd, passFile, dryRun, quiet});
 
     if (!parser.parse(arguments)) {
         return {std::nullopt, kExitUsage, usageError(parser.errorText())};
@@ -102,8 +112,12 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
                 usageError(QStringLiteral("unexpected argument '%1'")
                                .arg(parser.positionalArguments().constFirst()))};
     }
+    if (parser.isSet(signer) && (parser.isSet(builtin) || parser.isSet(keyFile))) {
+        return {std::nullopt, kExitUsage,
+                usageError(QStringLiteral("give --signer or --builtin-signer, not both"))};
+    }
     for (const auto* required : {&templateFile, &from, &to, &key}) {
-        if (!parser.isSet(*required)) {
+        if (!parser.isSet(*required) && !(required == &key && parser.isSet(keyFile))) {
             return {std::nullopt, kExitUsage,
                     usageError(QStringLiteral("missing --%1").arg(required->names().constLast()))};
         }
@@ -131,6 +145,9 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
     options.keyId = parser.value(key);
     options.signerPath = parser.isSet(signer) ? parser.value(signer)
                                               : sealmill::signerPathFromEnvironment(environment);
+    options.keyFile = parser.value(keyFile);
+    options.builtinSigner = parser.isSet(builtin) || parser.isSet(keyFile) ||
+                            (!parser.isSet(signer) && !sealmill::isExistingFile(options.signerPath));
     options.outputDirectory = parser.value(output);
     if (parser.isSet(passFd) && parser.isSet(passFile)) {
         return {std::nullopt, kExitUsage,

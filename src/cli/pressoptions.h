@@ -12,6 +12,8 @@ struct PressOptions {
     QString namePattern;
     QString keyId;
     QString signerPath;
+    bool builtinSigner = false;  // sign in-process with the key of --key or --key-file
+    QString keyFile;
     QString outputDirectory;
     int passphraseFd = -1;
     QString passphraseFile;

@@ -6,6 +6,7 @@
 #include "pressrig.h"
 #include "pressrun.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -74,6 +75,7 @@ private Q_SLOTS:
         QCOMPARE(editor.toPlainText(), kTemplate);
         windows.MainForm().PressRun1Click();
         press.PGPdir()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
+        press.builtinSignerBox()->setChecked(false);
         press.RUNdir()->setText(dir);
         QList<int> positions;
         bool mainShown = false;
@@ -122,6 +124,7 @@ private Q_SLOTS:
         AppWindows windows(dialogs);
         TPressRun& press = windows.PressRun();
         press.PGPdir()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
+        press.builtinSignerBox()->setChecked(false);
         press.RUNdir()->setText(u"/tmp/"_s + QString(30, u'd'));
         QTest::mouseClick(press.Run(), Qt::LeftButton);
         QCOMPARE(dialogs.messageTexts(), QStringList{u"Output path too long! Sorry..."_s});

@@ -5,6 +5,7 @@
 #include "mainform.h"
 #include "pressrun.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,7 @@ private Q_SLOTS:
         windows.MainForm().PressRun1Click();
         TPressRun& press = windows.PressRun();
         press.PGPdir()->setText(GnupgHome::pgpgpgProgram());
+        press.builtinSignerBox()->setChecked(false);
         press.RUNdir()->setText(out.path());
         press.SerialTo()->setText(u"14"_s);
         press.SerialFrom()->setText(u"11"_s);

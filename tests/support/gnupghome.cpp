@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-GnupgHome::GnupgHome() {
+GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
     const auto write = [this](const QString& name, const QByteArray& text) {
         QFile file(dir_.filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
@@ -18,17 +18,29 @@ GnupgHome::GnupgHome() {
         return;
     }
     qputenv("GNUPGHOME", QFile::encodeName(dir_.path()));
+    fingerprint_ = makeKey(userId(), u"ed25519"_s);
+    if (signingSubkey) {
+        subkeyFingerprint_ = addSigningSubkey();
+    }
+    if (rsaBits > 0) {
+        rsaFingerprint_ = makeKey(rsaUserId(), u"rsa%1"_s.arg(rsaBits));
+    }
+    if ((signingSubkey && subkeyFingerprint_.isEmpty()) ||
+        (rsaBits > 0 && rsaFingerprint_.isEmpty())) {
+        fingerprint_.clear();
+    }
+    error_ = isReady() ? QString() : u"key generation failed"_s;
+}
+
+QString GnupgHome::makeKey(const QString& userId, const QString& algorithm) {
     QByteArray listing;
-    if (!runGpg({u"--passphrase"_s, passPhrase(), u"--quick-gen-key"_s, userId(), u"ed25519"_s,
+    if (!runGpg({u"--passphrase"_s, passPhrase(), u"--quick-gen-key"_s, userId, algorithm,
                  u"sign"_s, u"never"_s}) ||
-        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, userId()}, &listing)) {
-        error_ = u"key generation failed"_s;
-        return;
+        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, userId}, &listing)) {
+        return {};
     }
     const qsizetype at = listing.indexOf("\nfpr:");
-    fingerprint_ =
-        at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
-    error_ = isReady() ? QString() : u"no fingerprint for the new key"_s;
+    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
 }
 
 GnupgHome::~GnupgHome() {
@@ -53,6 +65,36 @@ QString GnupgHome::goodSignatureBy(const QString& file) const {
 QByteArray GnupgHome::signedText(const QString& file) const {
     QByteArray text;
     return runGpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}, &text) ? text : QByteArray();
+}
+
+QString GnupgHome::addSigningSubkey() {
+    QByteArray listing;
+    if (fingerprint_.isEmpty() ||
+        !runGpg({u"--passphrase"_s, passPhrase(), u"--quick-add-key"_s, fingerprint_, u"ed25519"_s,
+                 u"sign"_s, u"never"_s}) ||
+        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, fingerprint_}, &listing)) {
+        return {};
+    }
+    const qsizetype at = listing.lastIndexOf("\nfpr:");
+    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
+}
+
+QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) const {
+    QByteArray text;
+    return runGpg({u"--passphrase"_s, passPhrase(), u"--local-user"_s, userId, u"--output"_s,
+                   u"-"_s, u"--clearsign"_s, file},
+                  &text)
+               ? text
+               : QByteArray();
+}
+
+QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured) const {
+    QByteArray key;
+    QStringList arguments{u"--passphrase"_s, passPhrase(), u"--export-secret-keys"_s, fingerprint};
+    if (armoured) {
+        arguments.prepend(u"--armor"_s);
+    }
+    return runGpg(arguments, &key) ? key : QByteArray();
 }
 
 bool GnupgHome::runGpg(const QStringList& arguments, QByteArray* out) const {

@@ -5,11 +5,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A throw-away GnuPG home with one signing key. While it lives, GNUPGHOME points at it, so
-// child processes sign and verify there; on destruction the agent stops and GNUPGHOME is restored.
+// A throw-away GnuPG home with one ed25519 signing key and, when asked, a newer ed25519 signing
+// subkey of it (which gpg then signs with) and an RSA key of `rsaBits` bits, all with the same
+// pass phrase. While it lives, GNUPGHOME points at it, so child processes sign and verify there;
+// on destruction the agent stops and GNUPGHOME is restored.
 class GnupgHome {
 public:
-    GnupgHome();
+    explicit GnupgHome(int rsaBits = 0, bool signingSubkey = false);
     GnupgHome(const GnupgHome&) = delete;
     GnupgHome& operator=(const GnupgHome&) = delete;
     ~GnupgHome();
@@ -19,22 +21,35 @@ public:
     }
     static QString gpgProgram() { return QStandardPaths::findExecutable(QStringLiteral("gpg")); }
     static QString userId() { return QStringLiteral("Sealmill Test <test@example.invalid>"); }
+    static QString rsaUserId() { return QStringLiteral("Sealmill RSA <rsa@example.invalid>"); }
     static QString passPhrase() { return QStringLiteral("mill \"stone\" 42"); }
 
     // False with a reason in error() when the home or key could not be made.
     [[nodiscard]] bool isReady() const { return !fingerprint_.isEmpty(); }
     [[nodiscard]] const QString& error() const { return error_; }
     [[nodiscard]] const QString& fingerprint() const { return fingerprint_; }
+    [[nodiscard]] const QString& rsaFingerprint() const { return rsaFingerprint_; }
+    // What the ed25519 key signs with: its subkey if it has one.
+    [[nodiscard]] const QString& signingFingerprint() const {
+        return subkeyFingerprint_.isEmpty() ? fingerprint_ : subkeyFingerprint_;
+    }
     // The fingerprint behind a good signature in `file`, "" when gpg rejects it.
     [[nodiscard]] QString goodSignatureBy(const QString& file) const;
     [[nodiscard]] QByteArray signedText(const QString& file) const;
+    // gpg's own clear signature of `file` with the key `userId` names.
+    [[nodiscard]] QByteArray clearSigned(const QString& file, const QString& userId) const;
+    [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured) const;
 
 private:
     bool runGpg(const QStringList& arguments, QByteArray* out = nullptr) const;
+    QString makeKey(const QString& userId, const QString& algorithm);
+    QString addSigningSubkey();
 
     QTemporaryDir dir_{QStringLiteral("/tmp/gpg-XXXXXX")};  // short: the agent socket lives here
     QByteArray savedHome_ = qgetenv("GNUPGHOME");
     bool hadHome_ = qEnvironmentVariableIsSet("GNUPGHOME");
     QString error_;
     QString fingerprint_;
+    QString rsaFingerprint_;
+    QString subkeyFingerprint_;
 };

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "signer.h"
+
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace sealmill {
+
+class ClearSigner;
+class SigningKey;
+
+// Signs inside the program with the user's own OpenPGP key: the key is found
+// and unlocked once per run, each copy is clear-signed in memory, and no pass
+// phrase goes on any command line. The slow parts (gpg's export, the unlock,
+// each signature and its file) run on a thread of their own, one at a time,
+// so the window stays responsive and the numbers stay in order.
+class BuiltinSigner final : public Signer {
+    Q_OBJECT
+
+public:
+    explicit BuiltinSigner(QObject* parent = nullptr);
+    ~BuiltinSigner() override;  // waits for the step under way
+    Q_DISABLE_COPY_MOVE(BuiltinSigner)
+
+    // A file of exported secret keys to take the key from, instead of the
+    // keyring of the user's GnuPG home (the key identifier is then not used).
+    void setKeyFile(const QString& path) { keyFile_ = path; }
+
+    [[nodiscard]] bool canStart(const PressSettings& /*settings*/) const override { return true; }
+    [[nodiscard]] bool readsWorkFile() const override { return false; }
+    void prepare(const PressSettings& settings) override;
+    void sign(const SigningTask& task) override;
+    void stop() override {}  // a signature takes a fraction of a millisecond
+    void release() override;
+
+private:
+    QThreadPool worker_;
+    QString keyFile_;
+    // Only the worker thread touches these while a run is under way.
+    std::unique_ptr<SigningKey> key_;
+    std::unique_ptr<ClearSigner> signer_;
+};
+
+}  // namespace sealmill

@@ -1,0 +1,68 @@
+#include "coredumpsoff.h"
+
+#include <mutex>
+
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#endif
+
+namespace sealmill {
+
+namespace {
+
+struct Saved {
+    std::mutex mutex;
+    int holders = 0;
+#ifdef Q_OS_LINUX
+    rlimit core{};
+    bool haveCore = false;
+    int dumpable = 1;
+#endif
+};
+
+Saved& saved() {
+    static Saved instance;
+    return instance;
+}
+
+}  // namespace
+
+CoreDumpsOff::CoreDumpsOff() {
+    Saved& s = saved();
+    const std::lock_guard lock(s.mutex);
+    if (s.holders++ > 0) {
+        return;
+    }
+#ifdef Q_OS_LINUX
+    // Only the soft limit: lowering the hard one could not be undone.
+    s.haveCore = ::getrlimit(RLIMIT_CORE, &s.core) == 0;
+    if (s.haveCore) {
+        rlimit none = s.core;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_CORE, &none);
+    }
+    // A core handler behind a pipe in core_pattern ignores the limit; this it
+    // does not, and it also keeps ptrace and /proc/<pid>/mem out.
+    s.dumpable = ::prctl(PR_GET_DUMPABLE);
+    ::prctl(PR_SET_DUMPABLE, 0);
+#endif
+}
+
+CoreDumpsOff::~CoreDumpsOff() {
+    Saved& s = saved();
+    const std::lock_guard lock(s.mutex);
+    if (--s.holders > 0) {
+        return;
+    }
+#ifdef Q_OS_LINUX
+    if (s.haveCore) {
+        ::setrlimit(RLIMIT_CORE, &s.core);
+    }
+    if (s.dumpable >= 0) {
+        ::prctl(PR_SET_DUMPABLE, s.dumpable);
+    }
+#endif
+}
+
+}  // namespace sealmill

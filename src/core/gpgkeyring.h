@@ -1,0 +1,49 @@
+#pragma once
+
+#include "keyfailure.h"
+#include "secretbytes.h"
+#include "signingpart.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <variant>
+
+namespace sealmill {
+
+// The user's GnuPG keyring, read through gpg: RNP cannot read the files in
+// which gpg-agent keeps secret keys.
+struct GpgKeyring {
+    QString program;  // gpg's absolute path
+    QString home;     // empty: gpg's own choice (GNUPGHOME, else ~/.gnupg)
+
+    // The keyring's folder, for messages.
+    [[nodiscard]] QString folder() const;
+};
+
+// One secret key as `gpg --with-colons --list-secret-keys` describes it.
+struct ListedKey {
+    QString userId;        // the first one
+    QList<KeyPart> parts;  // the primary first, then its subkeys
+
+    [[nodiscard]] QString fingerprint() const { return parts.value(0).fingerprint; }
+    // The key as messages name it: its user id, else its fingerprint.
+    [[nodiscard]] QString name() const { return userId.isEmpty() ? fingerprint() : userId; }
+};
+
+[[nodiscard]] QList<ListedKey> parseSecretKeyListing(const QByteArray& colons);
+
+// The one secret key that `keyId` (user id, e-mail, key id or fingerprint, as
+// gpg takes them) names; none, several, one on a card and one that cannot sign
+// are refused.
+[[nodiscard]] std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring,
+                                                                const QString& keyId);
+
+// The key's packets as gpg exports them, secret parts still protected by the
+// pass phrase, which gpg-agent asks for every time. The pass phrase goes to
+// gpg through a pipe, never its command line.
+[[nodiscard]] std::variant<SecretBytes, KeyFailure> exportSecretKey(const GpgKeyring& keyring,
+                                                                    const ListedKey& key,
+                                                                    const SecretBytes& passPhrase);
+
+}  // namespace sealmill

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace sealmill {
+
+// Why the built-in signer has no key to sign with, one case for each thing the
+// user can do about it.
+enum class KeyProblem {
+    NoSuchKey,        // no secret key matches the identifier
+    SeveralKeys,      // more than one does; the message lists them
+    WrongPassPhrase,  // the pass phrase does not unlock the key
+    OnSmartcard,      // its secret signing key is on a card: use a signer program
+    CannotSign,       // no usable signing key, or its secret is not here
+    GpgNotInstalled,  // there is no gpg to read the keyring with
+    GpgFailed,        // gpg failed for a reason of its own, which the message quotes
+    KeyFileUnusable,  // the key file cannot be read or holds no secret key
+};
+
+struct KeyFailure {
+    KeyProblem problem;
+    QString message;  // for the user; no final full stop
+};
+
+// `where` is the keyring's folder; `keys` one line per key: fingerprint and user id.
+[[nodiscard]] KeyFailure noSuchKey(const QString& keyId, const QString& where);
+[[nodiscard]] KeyFailure severalKeys(const QString& keyId, const QStringList& keys);
+[[nodiscard]] KeyFailure severalKeysInFile(const QString& path, const QStringList& keys);
+[[nodiscard]] KeyFailure wrongPassPhrase(const QString& key);
+[[nodiscard]] KeyFailure onSmartcard(const QString& key);
+[[nodiscard]] KeyFailure cannotSign(const QString& key);
+[[nodiscard]] KeyFailure secretNotHere(const QString& key);
+[[nodiscard]] KeyFailure cannotUnlock(const QString& key, const QString& reason);
+[[nodiscard]] KeyFailure gpgNotInstalled();
+[[nodiscard]] KeyFailure gpgFailed(const QString& said);
+[[nodiscard]] KeyFailure keyFileUnreadable(const QString& path);
+[[nodiscard]] KeyFailure keyFileHoldsNoKey(const QString& path);
+
+}  // namespace sealmill
