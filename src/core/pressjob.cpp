@@ -209,8 +209,9 @@ void PressJob::onSigned(const SignerError& error) {
         return;
     }
     ++serial_;
-    // From the event loop: what the user did meanwhile is handled first.
-    QMetaObject::invokeMethod(this, &PressJob::pressNext, Qt::QueuedConnection);
+    // No detour through the event loop is needed for the user to be heard:
+    // this thread waits in it for as long as any signature takes.
+    pressNext();
 }
 
 bool PressJob::reportProgress() {
