@@ -41,10 +41,11 @@ public:
     // call from several threads at once. Throws SealmillError should RNP fail.
     [[nodiscard]] std::unique_ptr<ClearSigner> newSigner() const;
 
-    [[nodiscard]] const QString& fingerprint() const {
-        return fingerprint_;
-    }                                                            // of the part that signs
-    [[nodiscard]] const QString& name() const { return name_; }  // user id, else fingerprint
+    // Of the key or subkey that signs.
+    [[nodiscard]] const QString& fingerprint() const { return fingerprint_; }
+    // The primary user id, else the primary key's fingerprint: for messages.
+    [[nodiscard]] const QString& name() const { return name_; }
+    // An RNP hash name such as "SHA512".
     [[nodiscard]] const QByteArray& hash() const { return hash_; }
 
 private:
