@@ -5,6 +5,7 @@
 #include "commandguard.h"
 #include "dialogs.h"
 #include "editortemplate.h"
+#include "encodingquestion.h"
 #include "pathrules.h"
 #include "pressrun.h"
 #include "templateprinting.h"
@@ -215,11 +216,17 @@ void TMainForm::saveDocument() {
         saveDocumentAs();
         return;
     }
+    if (!settleFileEncoding(dialogs_, this, *template_)) {
+        return;
+    }
     template_->saveToFile(CurrentFileName, sealmill::FileAccess::Shared);
     template_->setModified(false);
 }
 
 void TMainForm::saveDocumentAs() {
+    if (!settleFileEncoding(dialogs_, this, *template_)) {
+        return;
+    }
     FileDialogRequest request;
     request.filters = templateFilters();
     request.selectedFilter = saveDialog_.filter;

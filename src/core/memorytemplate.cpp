@@ -33,7 +33,7 @@ void MemoryTemplate::restoreText(const QString& text) {
 }
 
 QByteArray MemoryTemplate::fileBytes() const {
-    return encodeTemplateText(text(), encoding_);
+    return templateFileBytes(text(), encoding_);
 }
 
 void MemoryTemplate::saveToFile(const QString& path, FileAccess access) const {

@@ -1,3 +1,4 @@
+#include "encodingquestion.h"
 #include "fifofeeder.h"
 #include "mainformharness.h"
 #include "permissionbits.h"
@@ -43,6 +44,25 @@ private Q_SLOTS:
             QCOMPARE(h.dialogs.messageTexts(), QStringList{u"OK to overwrite "_qs + file});
             QCOMPARE(H::readFile(file), answer == MB::Yes ? QByteArray("new") : QByteArray("old"));
             QCOMPARE(h.form().currentFileName(), answer == MB::Yes ? file : u"Untitled"_qs);
+        }
+    }
+
+    // A character Windows-1252 lacks: Save offers UTF-8 and writes only after Yes.
+    void unstorableCharacterAsksForUtf8() {
+        for (const MB answer : {MB::Yes, MB::No, MB::Cancel}) {
+            H h;
+            const QString file = h.dir.filePath(u"quotes.txt"_qs);
+            H::writeFile(file, "\x93ok\x94");
+            h.dialogs.answerFile(file);
+            h.form().FileOpen();
+            h.editor().insertPlainText(u"\u2603"_qs);
+            h.dialogs.answerMessage(answer);
+            h.form().FileSave();
+            QCOMPARE(H::readFile(file), answer == MB::Yes
+                                            ? QByteArray("\xe2\x98\x83\xe2\x80\x9cok\xe2\x80\x9d")
+                                            : QByteArray("\x93ok\x94"));
+            QCOMPARE(h.dialogs.messageTexts(), QStringList{kSaveAsUtf8Question});
+            QCOMPARE(h.form().editorTemplate().isModified(), answer != MB::Yes);
         }
     }
 
@@ -105,8 +125,9 @@ private Q_SLOTS:
         QTest::newRow("open FIFO") << u"fifo"_qs << u"Cannot open file %1."_qs;
         QTest::newRow("open unreadable") << u"secret.txt"_qs << u"Cannot open file %1."_qs;
         QTest::newRow("save FIFO nobody reads") << u"fifo"_qs << u"Cannot create file %1."_qs;
-        QTest::newRow("save read-only directory")
-            << u"ro/old.txt"_qs << u"Cannot create file %1."_qs;
+        QTest::newRow("save new file, read-only directory")
+            << u"ro/new.txt"_qs << u"Cannot create file %1."_qs;
+        QTest::newRow("open binary") << u"bin.dat"_qs << u"%1 is not a text file."_qs;
     }
     void failuresLeaveTheDocumentAsItWas() {
         QFETCH(QString, target);
@@ -116,6 +137,7 @@ private Q_SLOTS:
         const QString path = target.startsWith(u'/') ? target : h.dir.filePath(target);
         H::writeFile(h.dir.filePath(u"big.txt"_qs), QByteArray(11, 'x'));
         H::writeFile(h.dir.filePath(u"secret.txt"_qs), "secret");
+        H::writeFile(h.dir.filePath(u"bin.dat"_qs), QByteArray("bin\0ary", 7));
         QVERIFY(QFile::setPermissions(h.dir.filePath(u"secret.txt"_qs), {}));
         const QString ro = h.dir.filePath(u"ro"_qs);
         QVERIFY(QDir().mkdir(ro));
