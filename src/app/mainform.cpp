@@ -153,7 +153,7 @@ void TMainForm::SetFileName(const QString& name) {
     setWindowTitle(sealmill::namePart(name) + QStringLiteral(" - ") + kApplicationTitle);
 }
 
-bool TMainForm::CheckFileSave(AfterSkippedSave skipped) {
+bool TMainForm::CheckFileSave() {
     if (!template_->isModified()) {
         return true;
     }
@@ -165,7 +165,7 @@ bool TMainForm::CheckFileSave(AfterSkippedSave skipped) {
     switch (answer) {
         case MessageButton::Yes:
             saveDocument();
-            return skipped == AfterSkippedSave::GoOn || !template_->isModified();
+            return !template_->isModified();
         case MessageButton::No:
             return true;
         default:
@@ -181,7 +181,7 @@ void TMainForm::newDocument() {
 
 void TMainForm::FileNew() {
     runCommand(dialogs_, this, [this] {
-        if (CheckFileSave(AfterSkippedSave::Stop)) {
+        if (CheckFileSave()) {
             newDocument();
         }
     });
@@ -274,7 +274,7 @@ void TMainForm::FileExit() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool proceed = false;
-    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(AfterSkippedSave::Stop); });
+    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(); });
     if (proceed) {
         event->accept();
     } else {
@@ -282,8 +282,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
 }
 
+// The editor's own Undo changes even a read-only text.
 void TMainForm::EditUndo() {
-    ui_->Editor->undo();
+    if (!ui_->Editor->isReadOnly()) {
+        ui_->Editor->undo();
+    }
 }
 
 void TMainForm::EditCut() {
