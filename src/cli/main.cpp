@@ -7,8 +7,14 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+#ifdef SIGCHLD
+    // Ignored, as a parent may leave it, it has every signer reaped before its
+    // exit status can be read.
+    std::signal(SIGCHLD, SIG_DFL);
+#endif
     // Before Qt starts any thread, so every thread and the signer inherit it.
     cancelsignals::install();
 

@@ -115,7 +115,7 @@ int runPressJob(const PressOptions& options) {
     settings.serialTo = options.toText;
     settings.runName = options.namePattern;
     settings.pgpId = options.keyId;
-    settings.pass = *passphrase.passphrase;
+    settings.pass = QString::fromLocal8Bit(*passphrase.passphrase);
 
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar
