@@ -48,7 +48,7 @@ private:
 
     QPlainTextEdit& editor_;
     sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
-    qsizetype capacity_ = sealmill::kTemplateCapacity;  // characters, and bytes of a file
+    qsizetype capacity_ = sealmill::kTemplateCapacity;  // characters
     // The editor's text as text() gives it, kept until the document changes:
     // a press run asks for it several times per number.
     mutable QString text_;

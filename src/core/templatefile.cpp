@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -116,16 +117,25 @@ QStringConverter::Encoding utf16Of(TextEncoding encoding) {
                                              : QStringConverter::Utf16BE;
 }
 
+std::optional<TextEncoding> utf16Mark(QByteArrayView bytes) {
+    if (bytes.startsWith("\xff\xfe")) {
+        return TextEncoding::Utf16Le;
+    }
+    if (bytes.startsWith("\xfe\xff")) {
+        return TextEncoding::Utf16Be;
+    }
+    return std::nullopt;
+}
+
 // A byte-order mark and then whole UTF-16 units; the mark is not part of the text.
 std::optional<TemplateFileText> fromUtf16(const QByteArray& bytes) {
-    const std::optional<TextEncoding> encoding =
-        bytes.startsWith("\xff\xfe")   ? std::optional(TextEncoding::Utf16Le)
-        : bytes.startsWith("\xfe\xff") ? std::optional(TextEncoding::Utf16Be)
-                                       : std::nullopt;
+    const std::optional<TextEncoding> encoding = utf16Mark(bytes);
     if (!encoding) {
         return std::nullopt;
     }
-    QStringDecoder decoder(utf16Of(*encoding), QStringDecoder::Flag::Stateless);
+    // A second mark is a character of the text, kept like the first is not.
+    QStringDecoder decoder(utf16Of(*encoding), QStringDecoder::Flag::Stateless |
+                                                   QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
     if (decoder.hasError() || text.contains(QChar(0))) {
         return std::nullopt;
@@ -214,19 +224,26 @@ TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetyp
         throw cannotOpen();
     }
     const auto tooLong = [] { return SealmillError(QStringLiteral("Text exceeds memo capacity")); };
-    // In blocks, never more than one byte past the capacity: a pipe or a
-    // device tells no size and may never end.
+    const auto noText = [&path] {
+        return SealmillError(QStringLiteral("%1 is not a text file").arg(path));
+    };
+    // No text within the capacity takes more bytes than three a character (UTF-8
+    // up to U+FFFF; a CR LF takes two for one, UTF-16 two and its mark), so a
+    // larger file is refused unread. A pipe or a device tells no size and may
+    // never end: it is read in blocks, never more than one byte past that.
     constexpr qsizetype kBlock = qsizetype{64} * 1024;
+    const qsizetype mostBytes =
+        std::min(capacity, std::numeric_limits<qsizetype>::max() / 4) * 3 + 2;
     QByteArray bytes;
     if (!file.isSequential()) {
-        if (file.size() > capacity) {
+        if (file.size() > mostBytes) {
             throw tooLong();
         }
         bytes.reserve(file.size() + kBlock);
     }
     for (;;) {
         const qsizetype at = bytes.size();
-        const qsizetype room = std::min(kBlock, capacity + 1 - at);
+        const qsizetype room = std::min(kBlock, mostBytes + 1 - at);
         bytes.resize(at + room);
         const qint64 got = file.read(bytes.data() + at, room);
         if (got < 0) {
@@ -236,13 +253,20 @@ TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetyp
         if (got == 0) {
             break;
         }
-        if (bytes.size() > capacity) {
+        if (bytes.size() > mostBytes) {
             throw tooLong();
+        }
+        // Binary data is refused at its first NUL, not after reading it all.
+        if (!utf16Mark(bytes) && std::memchr(bytes.constData() + at, 0, got) != nullptr) {
+            throw noText();
         }
     }
     std::optional<TemplateFileText> text = decodeTemplateBytes(std::move(bytes));
     if (!text) {
-        throw SealmillError(QStringLiteral("%1 is not a text file").arg(path));
+        throw noText();
+    }
+    if (text->text.size() > capacity) {
+        throw tooLong();
     }
     return *std::move(text);
 }

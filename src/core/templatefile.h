@@ -14,9 +14,9 @@ namespace sealmill {
 // every byte maps to a character and back.
 enum class TextEncoding { Utf8, Windows1252, Utf16Le, Utf16Be };
 
-// The most bytes of a template file, and the most characters the editor takes.
-// The editor spends several hundred bytes on every line it holds, so this is
-// about where a desktop's memory, not the editor, sets the limit.
+// The most characters of a template: a 64 MiB file of ASCII text. The editor
+// spends several hundred bytes on every line it holds, so this is about where
+// a desktop's memory, not the editor, sets the limit.
 inline constexpr qsizetype kTemplateCapacity = qsizetype{64} * 1024 * 1024;
 
 struct TemplateFileText {
@@ -48,8 +48,9 @@ enum class FileKinds { RegularOnly, PipesToo };
 
 // Throws SealmillError "Cannot open file <path>", also for a directory or a
 // device, and for a pipe unless `kinds` allows it; "Text exceeds memo
-// capacity" for more than `capacity` bytes, which a regular file's size shows
-// before anything is read; "<path> is not a text file" for a NUL outside UTF-16.
+// capacity" for a text of more than `capacity` characters, before reading a
+// file too large to hold fewer; "<path> is not a text file" for a NUL outside
+// UTF-16, found as it is read.
 [[nodiscard]] TemplateFileText readTemplateFile(const QString& path,
                                                 FileKinds kinds = FileKinds::RegularOnly,
                                                 qsizetype capacity = kTemplateCapacity);

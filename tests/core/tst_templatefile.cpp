@@ -48,6 +48,7 @@ private Q_SLOTS:
             QByteArray("\xff\xfeH\0\r\0\n\0\r\0\n\0", 12));
         row("UTF-16BE", QByteArray("\xfe\xff\0H\0\n", 6), u"H\n"_qs,
             QByteArray("\xfe\xff\0H\0\r\0\n", 8));
+        row("UTF-16 mark as text", "\xfe\xff\xfe\xff", u"\ufeff"_qs, "\xfe\xff\xfe\xff");
         row("UTF-8 nbsp", "a\xc2\xa0z\r\n", u"a\u00a0z\n"_qs, "a\xc2\xa0z\r\n");
     }
     void decodesAndSaves() {
