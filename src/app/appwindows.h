@@ -8,7 +8,7 @@ class TMainForm;
 class TPressRun;
 
 // The program's three windows, created hidden in their fixed order and living
-// until the program ends. Tests make one per case.
+// until the program ends, with the program's icon. Tests make one per case.
 class AppWindows {
 public:
     explicit AppWindows(Dialogs& dialogs);

@@ -97,7 +97,7 @@ void EditorTemplate::replaceLine(int index, const QString& text) {
 }
 
 QByteArray EditorTemplate::fileBytes() const {
-    return encodeTemplateText(text(), encoding_);
+    return templateFileBytes(text(), encoding_);
 }
 
 void EditorTemplate::saveToFile(const QString& path, FileAccess access) const {
@@ -105,7 +105,8 @@ void EditorTemplate::saveToFile(const QString& path, FileAccess access) const {
 }
 
 void EditorTemplate::loadFromFile(const QString& path) {
-    sealmill::TemplateFileText loaded = sealmill::readTemplateFile(path);
+    sealmill::TemplateFileText loaded =
+        sealmill::readTemplateFile(path, sealmill::FileKinds::RegularOnly, capacity_);
     setText(loaded.text);
     if (encoding_ != loaded.encoding) {
         encoding_ = loaded.encoding;
@@ -146,6 +147,13 @@ void EditorTemplate::clear() {
     editor_.clear();
     encoding_ = sealmill::TextEncoding::Utf8;
     ++changes_;
+}
+
+void EditorTemplate::setEncoding(sealmill::TextEncoding encoding) {
+    if (encoding_ != encoding) {
+        encoding_ = encoding;
+        ++changes_;
+    }
 }
 
 bool EditorTemplate::isModified() const {

@@ -11,11 +11,6 @@ class QPlainTextEdit;
 // last file loaded so the document saves back in it.
 class EditorTemplate final : public sealmill::TemplateLines {
 public:
-    // The most characters the editor takes from a file: a 64 MiB template fits.
-    // The editor spends several hundred bytes on every line it holds, so this
-    // is about where a desktop's memory, not the editor, sets the limit.
-    static constexpr qsizetype kDefaultCapacity = qsizetype{64} * 1024 * 1024;
-
     explicit EditorTemplate(QPlainTextEdit& editor);
     EditorTemplate(const EditorTemplate&) = delete;
     EditorTemplate& operator=(const EditorTemplate&) = delete;
@@ -27,7 +22,7 @@ public:
     [[nodiscard]] QString line(int index) const override;
     void replaceLine(int index, const QString& text) override;
     void saveToFile(const QString& path, sealmill::FileAccess access) const override;
-    // Throws "Cannot open file <path>" or "Text exceeds memo capacity"; the
+    // Throws what readTemplateFile throws, or "Text exceeds memo capacity"; the
     // editor is untouched then, and also when the file holds its very text.
     void loadFromFile(const QString& path) override;
     [[nodiscard]] QByteArray fileBytes() const override;
@@ -43,6 +38,7 @@ public:
     void setModified(bool modified);
 
     [[nodiscard]] sealmill::TextEncoding encoding() const { return encoding_; }
+    void setEncoding(sealmill::TextEncoding encoding);
     [[nodiscard]] qsizetype capacity() const { return capacity_; }
     void setCapacity(qsizetype characters) { capacity_ = characters; }
 
@@ -52,7 +48,7 @@ private:
 
     QPlainTextEdit& editor_;
     sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
-    qsizetype capacity_ = kDefaultCapacity;
+    qsizetype capacity_ = sealmill::kTemplateCapacity;  // characters
     // The editor's text as text() gives it, kept until the document changes:
     // a press run asks for it several times per number.
     mutable QString text_;

@@ -6,13 +6,17 @@
 #include "qtdialogs.h"
 
 #include <QApplication>
-#include <QIcon>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+#ifdef SIGCHLD
+    // Ignored, as a parent may leave it, it has every signer reaped before its
+    // exit status can be read.
+    std::signal(SIGCHLD, SIG_DFL);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(sealmill::kApplicationTitle);
     QApplication::setApplicationVersion(QStringLiteral(SEALMILL_VERSION));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sealmill.svg")));
     QApplication::setDesktopFileName(QStringLiteral("sealmill"));
 
     QtDialogs dialogs;

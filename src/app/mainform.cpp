@@ -5,6 +5,7 @@
 #include "commandguard.h"
 #include "dialogs.h"
 #include "editortemplate.h"
+#include "encodingquestion.h"
 #include "pathrules.h"
 #include "pressrun.h"
 #include "templateprinting.h"
@@ -152,7 +153,7 @@ void TMainForm::SetFileName(const QString& name) {
     setWindowTitle(sealmill::namePart(name) + QStringLiteral(" - ") + kApplicationTitle);
 }
 
-bool TMainForm::CheckFileSave(AfterSkippedSave skipped) {
+bool TMainForm::CheckFileSave() {
     if (!template_->isModified()) {
         return true;
     }
@@ -164,7 +165,7 @@ bool TMainForm::CheckFileSave(AfterSkippedSave skipped) {
     switch (answer) {
         case MessageButton::Yes:
             saveDocument();
-            return skipped == AfterSkippedSave::GoOn || !template_->isModified();
+            return !template_->isModified();
         case MessageButton::No:
             return true;
         default:
@@ -180,7 +181,7 @@ void TMainForm::newDocument() {
 
 void TMainForm::FileNew() {
     runCommand(dialogs_, this, [this] {
-        if (CheckFileSave(AfterSkippedSave::Stop)) {
+        if (CheckFileSave()) {
             newDocument();
         }
     });
@@ -215,11 +216,17 @@ void TMainForm::saveDocument() {
         saveDocumentAs();
         return;
     }
+    if (!settleFileEncoding(dialogs_, this, *template_)) {
+        return;
+    }
     template_->saveToFile(CurrentFileName, sealmill::FileAccess::Shared);
     template_->setModified(false);
 }
 
 void TMainForm::saveDocumentAs() {
+    if (!settleFileEncoding(dialogs_, this, *template_)) {
+        return;
+    }
     FileDialogRequest request;
     request.filters = templateFilters();
     request.selectedFilter = saveDialog_.filter;
@@ -267,7 +274,7 @@ void TMainForm::FileExit() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool proceed = false;
-    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(AfterSkippedSave::Stop); });
+    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(); });
     if (proceed) {
         event->accept();
     } else {
@@ -275,8 +282,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
 }
 
+// The editor's own Undo changes even a read-only text.
 void TMainForm::EditUndo() {
-    ui_->Editor->undo();
+    if (!ui_->Editor->isReadOnly()) {
+        ui_->Editor->undo();
+    }
 }
 
 void TMainForm::EditCut() {

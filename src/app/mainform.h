@@ -71,10 +71,9 @@ private:
     void FormCreate();
     void FormShow();
     void connectCommands();
-    // False when the user chose Cancel: the calling command stops. Commands that
-    // throw the text away also stop when a Yes did not end in a save.
-    enum class AfterSkippedSave { GoOn, Stop };
-    [[nodiscard]] bool CheckFileSave(AfterSkippedSave skipped = AfterSkippedSave::GoOn);
+    // False when the user chose Cancel, or Yes and the save did not happen:
+    // the calling command stops, the text is kept.
+    [[nodiscard]] bool CheckFileSave();
     void SetFileName(const QString& name);
     void newDocument();
     void saveDocument();

@@ -4,6 +4,7 @@
 #include "commandguard.h"
 #include "dialogs.h"
 #include "editortemplate.h"
+#include "encodingquestion.h"
 #include "mainform.h"
 #include "outputpath.h"
 #include "pathrules.h"
@@ -32,15 +33,21 @@ qint32 numberOf(const QLineEdit* field) {
     return *number;
 }
 
-// What a serial field lets through: control characters (Backspace, Enter,
-// the Ctrl clipboard keys) and digits. Keys without a character pass too.
+// What a serial field lets through: digits, control characters (Backspace,
+// Enter) and keys without a character, whatever modifier keys are held: with
+// Alt, AltGr or Super a letter would be typed. Only Ctrl (with Shift or not)
+// never types; those keys are commands such as Paste and pass. Access keys
+// never get here.
 bool acceptsTyped(const QKeyEvent& key) {
-    if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier ||
+        modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
         return true;
     }
     const QString text = key.text();
-    return std::all_of(text.cbegin(), text.cend(),
-                       [](QChar c) { return c.unicode() < 32 || (c >= u'0' && c <= u'9'); });
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.category() == QChar::Other_Control || (c >= u'0' && c <= u'9');
+    });
 }
 
 // Captions size themselves to their text, as they did with the font the
@@ -187,7 +194,11 @@ void TPressRun::RunClick() {
         return;
     }
     runCommand(dialogs_, this, [this] {
-        const EditorTemplate& document = mainForm_.editorTemplate();
+        EditorTemplate& document = mainForm_.editorTemplate();
+        // The copies are written as a save would write the document.
+        if (!settleFileEncoding(dialogs_, this, document)) {
+            return;
+        }
         sealmill::Signer& signer = ui_->builtinSignerBox->isChecked()
                                        ? static_cast<sealmill::Signer&>(builtinSigner_)
                                        : programSigner_;
@@ -340,4 +351,25 @@ void TPressRun::showEvent(QShowEvent* event) {
 void TPressRun::closeEvent(QCloseEvent* event) {
     event->ignore();
     CancelBtnClick();
+}
+
+// While this window shows, the main window is hidden, so a minimised one
+// would leave nothing to click. Idle, minimising is the Close button, which
+// brings the main window back; during a run, which it must not cancel, the
+// window comes straight back.
+void TPressRun::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isRunning()) {
+                    showNormal();
+                } else {
+                    setWindowState(windowState() & ~Qt::WindowMinimized);
+                    CancelBtnClick();
+                }
+            },
+            Qt::QueuedConnection);
+    }
 }

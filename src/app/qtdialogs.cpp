@@ -1,11 +1,13 @@
 #include "qtdialogs.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -94,6 +96,13 @@ MessageButton QtDialogs::message(QWidget* parent, const MessageRequest& request)
     box.setEscapeButton(standardOf(escapeAnswer(request.buttons)));
     if (!request.details.isEmpty()) {
         box.setDetailedText(request.details);
+        // Once clicked, Show Details... keeps the focus; as a default-taking
+        // button it would then answer Enter instead of the default button.
+        for (auto* button : box.findChildren<QPushButton*>()) {
+            if (box.buttonRole(button) == QMessageBox::ActionRole) {
+                button->setAutoDefault(false);
+            }
+        }
     }
     const int pressed = box.exec();
     for (const auto& [ours, theirs] : kButtonOrder) {
@@ -128,6 +137,12 @@ bool QtDialogs::print(QWidget* parent, QPrinter& printer, PrintDialogKind kind) 
     QPrintDialog dialog(&printer, parent);
     if (kind == PrintDialogKind::PrintSetup) {
         dialog.setWindowTitle(QPrintDialog::tr("Print Setup"));
+        // It chooses the printer and prints nothing, so its button says OK.
+        if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+            if (QPushButton* confirm = buttons->button(QDialogButtonBox::Ok)) {
+                confirm->setText(QDialogButtonBox::tr("OK"));
+            }
+        }
     }
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

@@ -1,61 +1,81 @@
 #include "passphrase.h"
 
 #include "cancelsignals.h"
-#include "localbytes.h"
 #include "terminal.h"
 
-#include <QFile>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
-QString firstLine(QByteArray bytes) {
-    if (const qsizetype brk = bytes.indexOf('\n'); brk >= 0) {
-        bytes.truncate(brk);
+constexpr const char* kVariable = "SEALMILL_PASSPHRASE";
+
+PassphraseResult checked(std::optional<QByteArray> phrase, const QString& readError) {
+    if (!phrase) {
+        return {std::nullopt, readError};
     }
-    if (bytes.endsWith('\r')) {
-        bytes.chop(1);
+    if (phrase->size() > kMostPassphraseBytes) {
+        return {
+            std::nullopt,
+            QStringLiteral("the pass phrase is longer than %1 bytes").arg(kMostPassphraseBytes)};
     }
-    return sealmill::decodeLocal(bytes);
+    return {std::move(phrase), {}};
+}
+
+// Taken out of the environment once read: the signer and whatever it starts
+// (gpg, gpg-agent) inherit the environment and need not hold it. The process's
+// own starting environment, which /proc/<pid>/environ shows for as long as it
+// runs, gets its bytes overwritten.
+QByteArray takeVariable() {
+    QByteArray phrase = qgetenv(kVariable);
+#ifdef Q_OS_UNIX
+    if (char* value = std::getenv(kVariable)) {  // NOLINT(concurrency-mt-unsafe): no threads yet
+        std::memset(value, 0, std::strlen(value));
+    }
+#endif
+    qunsetenv(kVariable);
+    return phrase;
 }
 
 }  // namespace
 
 PassphraseResult readPassphrase(const PressOptions& options) {
     if (options.passphraseFd >= 0) {
-        const auto line = terminal::readLineFromFd(options.passphraseFd);
-        if (!line) {
-            return {std::nullopt, QStringLiteral("cannot read the pass phrase from file "
-                                                 "descriptor %1")
-                                      .arg(options.passphraseFd)};
+        auto line = terminal::readLineFromFd(options.passphraseFd, kMostPassphraseBytes);
+        // Closed, so the rest of what it gives never reaches the signer; a
+        // standard stream stays, the signer gets its own.
+        if (options.passphraseFd > 2) {
+            terminal::closeDescriptor(options.passphraseFd);
         }
-        return {firstLine(*line), {}};
+        return checked(std::move(line),
+                       QStringLiteral("cannot read the pass phrase from file descriptor %1")
+                           .arg(options.passphraseFd));
     }
     if (!options.passphraseFile.isEmpty()) {
-        QFile file(options.passphraseFile);
-        if (!file.open(QIODevice::ReadOnly)) {
+        const int fd = terminal::openForReading(options.passphraseFile);
+        if (fd < 0) {
             return {std::nullopt,
                     QStringLiteral("Cannot open file %1").arg(options.passphraseFile)};
         }
-        return {firstLine(file.readAll()), {}};
+        auto line = terminal::readLineFromFd(fd, kMostPassphraseBytes);
+        terminal::closeDescriptor(fd);
+        return checked(std::move(line),
+                       QStringLiteral("Cannot read file %1").arg(options.passphraseFile));
     }
-    if (qEnvironmentVariableIsSet("SEALMILL_PASSPHRASE")) {
-        // Taken out of the environment once read: the signer and whatever it
-        // starts (gpg, gpg-agent) inherit the environment and need not hold it.
-        QString phrase = qEnvironmentVariable("SEALMILL_PASSPHRASE");
-        qunsetenv("SEALMILL_PASSPHRASE");
-        return {phrase, {}};
+    if (qEnvironmentVariableIsSet(kVariable)) {
+        return checked(takeVariable(), {});
     }
     if (terminal::isTerminal(0)) {
         std::optional<QByteArray> line;
         cancelsignals::interruptible([&] {
             line = terminal::promptWithoutEcho(
-                QStringLiteral("Pass phrase for %1: ").arg(options.keyId));
+                QStringLiteral("Pass phrase for %1: ").arg(options.keyId), kMostPassphraseBytes);
         });
         if (cancelsignals::poll() != 0) {
             return {std::nullopt, QStringLiteral("cancelled")};
         }
         if (line) {
-            return {firstLine(*line), {}};
+            return checked(std::move(line), {});
         }
     }
     return {std::nullopt,

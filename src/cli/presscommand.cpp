@@ -3,6 +3,7 @@
 #include "builtinsigner.h"
 #include "cancelsignals.h"
 #include "exitstatus.h"
+#include "localbytes.h"
 #include "outputfiles.h"
 #include "outputpath.h"
 #include "passphrase.h"
@@ -159,7 +160,7 @@ int runPressCommand(const PressOptions& options) {
     settings.serialTo = options.toText;
     settings.runName = options.namePattern;
     settings.pgpId = options.keyId;
-    settings.pass = *passphrase.passphrase;
+    settings.pass = sealmill::decodeLocal(*passphrase.passphrase);
 
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar

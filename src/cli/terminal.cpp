@@ -1,11 +1,16 @@
 #include "terminal.h"
 
+#include <QFile>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -33,22 +38,24 @@ int columns(int fd) {
     return 80;
 }
 
-std::optional<QByteArray> readLineFromFd(int fd) {
+std::optional<QByteArray> readLineFromFd(int fd, qsizetype limit) {
     QByteArray line;
-    char c = 0;
-    for (;;) {
+    std::array<char, 512> block{};
+    while (line.size() <= limit) {
 #ifdef Q_OS_WIN
-        const int got = _read(fd, &c, 1);
+        const int got = _read(fd, block.data(), static_cast<unsigned>(block.size()));
 #else
-        const ssize_t got = ::read(fd, &c, 1);
+        const ssize_t got = ::read(fd, block.data(), block.size());
 #endif
         if (got < 0) {
             return std::nullopt;
         }
-        if (got == 0 || c == '\n') {
+        const char* const end = block.data() + got;
+        const char* const lineBreak = std::find(std::as_const(block).data(), end, '\n');
+        line.append(block.data(), lineBreak - block.data());
+        if (got == 0 || lineBreak != end) {
             break;
         }
-        line.append(c);
     }
     if (line.endsWith('\r')) {
         line.chop(1);
@@ -56,14 +63,30 @@ std::optional<QByteArray> readLineFromFd(int fd) {
     return line;
 }
 
-std::optional<QByteArray> promptWithoutEcho(const QString& prompt) {
+int openForReading(const QString& path) {
+#ifdef Q_OS_WIN
+    return _wopen(reinterpret_cast<const wchar_t*>(path.utf16()), _O_RDONLY | _O_BINARY);
+#else
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+#endif
+}
+
+void closeDescriptor(int fd) {
+#ifdef Q_OS_WIN
+    _close(fd);
+#else
+    ::close(fd);
+#endif
+}
+
+std::optional<QByteArray> promptWithoutEcho(const QString& prompt, qsizetype limit) {
     writeError(prompt);
 #ifdef Q_OS_WIN
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
     GetConsoleMode(in, &mode);
     SetConsoleMode(in, mode & ~ENABLE_ECHO_INPUT);
-    auto line = readLineFromFd(0);
+    auto line = readLineFromFd(0, limit);
     SetConsoleMode(in, mode);
 #else
     termios saved{};
@@ -73,7 +96,7 @@ std::optional<QByteArray> promptWithoutEcho(const QString& prompt) {
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    auto line = readLineFromFd(STDIN_FILENO);
+    auto line = readLineFromFd(STDIN_FILENO, limit);
     if (canHide) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     }

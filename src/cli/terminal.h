@@ -10,11 +10,18 @@ namespace terminal {
 [[nodiscard]] bool isTerminal(int fd);
 [[nodiscard]] int columns(int fd);  // 80 when unknown
 
-// Reads everything up to the first line break or the end from descriptor fd.
-[[nodiscard]] std::optional<QByteArray> readLineFromFd(int fd);
+// The first line from descriptor fd, without its line break, read in blocks:
+// stops at the first break, at the end, or once the line is longer than
+// `limit` bytes (then it is returned that long). Empty when a read fails, also
+// when a signal interrupts it.
+[[nodiscard]] std::optional<QByteArray> readLineFromFd(int fd, qsizetype limit);
+
+// Opens a file for readLineFromFd; -1 when it cannot be opened.
+[[nodiscard]] int openForReading(const QString& path);
+void closeDescriptor(int fd);
 
 // Prints `prompt` on the terminal and reads one line with echo turned off.
-[[nodiscard]] std::optional<QByteArray> promptWithoutEcho(const QString& prompt);
+[[nodiscard]] std::optional<QByteArray> promptWithoutEcho(const QString& prompt, qsizetype limit);
 
 void writeError(const QString& text);  // to standard error, as is
 

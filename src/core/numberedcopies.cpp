@@ -10,6 +10,17 @@ namespace {
 // buffer costs less than the calls.
 constexpr qsizetype kMostPiecesWritten = 64;
 
+// A piece of the text in the file's encoding. Only the file's start carries
+// a UTF-16 byte-order mark.
+QByteArray encodePiece(const QString& text, TextEncoding encoding, bool atStart) {
+    QByteArray bytes = templateFileBytes(text, encoding);
+    const bool marked = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+    if (marked && !atStart) {
+        bytes.remove(0, 2);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 bool holdsPlaceholder(const QString& text) {
@@ -18,13 +29,13 @@ bool holdsPlaceholder(const QString& text) {
 
 NumberedCopies::NumberedCopies(const TemplateFileText& text)
     : encoding_(text.encoding),
-      placeholderBytes_(encodeTemplateText(QString(kPlaceholder), text.encoding)) {
+      placeholderBytes_(encodePiece(QString(kPlaceholder), text.encoding, false)) {
     const QString& whole = text.text;
     qsizetype from = 0;
     qsizetype lineStart = 0;
     for (qsizetype at = whole.indexOf(kPlaceholder); at >= 0;
          at = whole.indexOf(kPlaceholder, lineStart)) {
-        between_ << encodeTemplateText(whole.sliced(from, at - from), encoding_);
+        between_ << encodePiece(whole.sliced(from, at - from), encoding_, from == 0);
         from = at + kPlaceholder.size();
         const qsizetype end = whole.indexOf(u'\n', from);
         if (end < 0) {
@@ -32,7 +43,7 @@ NumberedCopies::NumberedCopies(const TemplateFileText& text)
         }
         lineStart = end + 1;
     }
-    between_ << encodeTemplateText(whole.sliced(from), encoding_);
+    between_ << encodePiece(whole.sliced(from), encoding_, from == 0);
 }
 
 QByteArray NumberedCopies::templateBytes() const {
@@ -40,7 +51,7 @@ QByteArray NumberedCopies::templateBytes() const {
 }
 
 QList<QByteArrayView> NumberedCopies::pieces(qint64 serial) {
-    number_ = encodeTemplateText(serialText(serial), encoding_);
+    number_ = encodePiece(serialText(serial), encoding_, false);
     QList<QByteArrayView> pieces;
     pieces.reserve(between_.size() * 2 - 1);
     for (qsizetype i = 0; i < between_.size(); ++i) {

@@ -21,6 +21,7 @@ inline constexpr QLatin1StringView kPlaceholder{"@SERIAL@"};
 // about one write of it.
 class NumberedCopies {
 public:
+    // Throws SealmillError when the encoding cannot store the text.
     explicit NumberedCopies(const TemplateFileText& text);
 
     // The template's own file bytes.

@@ -71,8 +71,13 @@ void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
         return;
     }
 
+    try {
+        copies_.emplace(templateText);
+    } catch (const SealmillError& error) {
+        Q_EMIT finished({PressResult::Refused, error.message(), {}, 0});
+        return;
+    }
     outputDir_ = outputDirectory(dirText);
-    copies_.emplace(templateText);
     signer_ = &signer;
     pressed_ = 0;
     cancelRequested_ = false;

@@ -5,7 +5,7 @@
 
 namespace sealmill {
 
-// done / total * 100 in extended precision, each step rounded to nearest,
+// done / total * 100, each step rounded to a 64-bit significand (to nearest),
 // then rounded to an integer with ties to even: 8 numbers give 12, 25, 38, 50,
 // 62, 75, 88, 100. `total` must be positive; the result is not clamped.
 [[nodiscard]] qint64 progressPosition(qint64 done, qint64 total);

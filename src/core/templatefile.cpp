@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -45,57 +48,145 @@ void normaliseLineBreaks(QByteArray& bytes) {
     bytes.truncate(to - begin);
 }
 
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F. Its five unassigned
+// bytes stay the C1 controls Latin-1 gives them, so every byte round-trips.
+constexpr std::array<char16_t, 32> kWindows1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString fromWindows1252(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    std::transform(bytes.cbegin(), bytes.cend(), text.begin(), [](char byte) {
+        const auto code = static_cast<unsigned char>(byte);
+        return QChar(code >= 0x80 && code < 0xA0 ? kWindows1252High[code - 0x80] : code);
+    });
+    return text;
+}
+
+// The byte of `ch`, or -1 when the code page has none.
+int windows1252Byte(QChar ch) {
+    const char16_t code = ch.unicode();
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+        return code;
+    }
+    const auto* const found = std::find(kWindows1252High.cbegin(), kWindows1252High.cend(), code);
+    return found == kWindows1252High.cend() ? -1 : 0x80 + int(found - kWindows1252High.cbegin());
+}
+
+std::optional<QByteArray> toWindows1252(const QString& text) {
+    QByteArray out(text.size() + text.count(u'\n'), Qt::Uninitialized);
+    char* to = out.data();
+    for (const QChar ch : text) {
+        if (ch == u'\n') {
+            *to++ = '\r';
+            *to++ = '\n';
+            continue;
+        }
+        const int byte = windows1252Byte(ch);
+        if (byte < 0) {
+            return std::nullopt;
+        }
+        *to++ = static_cast<char>(byte);
+    }
+    return out;
+}
+
+// Line by line rather than byte by byte: the whole text is written for every
+// number of a press run.
+QByteArray toUtf8(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    const auto breaks = std::count(utf8.cbegin(), utf8.cend(), '\n');
+    QByteArray out(utf8.size() + breaks, Qt::Uninitialized);
+    char* to = out.data();
+    QByteArrayView rest(utf8);
+    for (qsizetype at = rest.indexOf('\n'); at >= 0; at = rest.indexOf('\n')) {
+        to = std::copy_n(rest.data(), at, to);
+        *to++ = '\r';
+        *to++ = '\n';
+        rest = rest.sliced(at + 1);
+    }
+    std::copy_n(rest.data(), rest.size(), to);
+    return out;
+}
+
+QStringConverter::Encoding utf16Of(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16Le ? QStringConverter::Utf16LE
+                                             : QStringConverter::Utf16BE;
+}
+
+std::optional<TextEncoding> utf16Mark(QByteArrayView bytes) {
+    if (bytes.startsWith("\xff\xfe")) {
+        return TextEncoding::Utf16Le;
+    }
+    if (bytes.startsWith("\xfe\xff")) {
+        return TextEncoding::Utf16Be;
+    }
+    return std::nullopt;
+}
+
+// A byte-order mark and then whole UTF-16 units; the mark is not part of the text.
+std::optional<TemplateFileText> fromUtf16(const QByteArray& bytes) {
+    const std::optional<TextEncoding> encoding = utf16Mark(bytes);
+    if (!encoding) {
+        return std::nullopt;
+    }
+    // A second mark is a character of the text, kept like the first is not.
+    QStringDecoder decoder(utf16Of(*encoding), QStringDecoder::Flag::Stateless |
+                                                   QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
+    if (decoder.hasError() || text.contains(QChar(0))) {
+        return std::nullopt;
+    }
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return TemplateFileText{std::move(text), *encoding};
+}
+
 }  // namespace
 
-TemplateFileText decodeTemplateBytes(QByteArray bytes) {
-    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
-        bytes.truncate(nul);
+std::optional<TemplateFileText> decodeTemplateBytes(QByteArray bytes) {
+    if (auto utf16 = fromUtf16(bytes)) {
+        return utf16;
+    }
+    if (bytes.contains('\0')) {
+        return std::nullopt;
     }
     normaliseLineBreaks(bytes);
 
-    // A byte-order mark is part of the file: keep it in the text so it saves back.
+    // A UTF-8 byte-order mark is kept in the text, so it saves back.
     // Stateless: a sequence cut short at the end is an error, not a dropped byte.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) {
-        return {std::move(text), TextEncoding::Utf8};
+        return TemplateFileText{std::move(text), TextEncoding::Utf8};
     }
-    return {QString::fromLatin1(bytes), TextEncoding::Latin1};
+    return TemplateFileText{fromWindows1252(bytes), TextEncoding::Windows1252};
 }
 
-QByteArray encodeTemplateText(const QString& text, TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf8) {
-        // Line by line rather than byte by byte: the whole text is written for
-        // every number of a press run.
-        const QByteArray utf8 = text.toUtf8();
-        const auto breaks = std::count(utf8.cbegin(), utf8.cend(), '\n');
-        QByteArray out(utf8.size() + breaks, Qt::Uninitialized);
-        char* to = out.data();
-        QByteArrayView rest(utf8);
-        for (qsizetype at = rest.indexOf('\n'); at >= 0; at = rest.indexOf('\n')) {
-            to = std::copy_n(rest.data(), at, to);
-            *to++ = '\r';
-            *to++ = '\n';
-            rest = rest.sliced(at + 1);
-        }
-        std::copy_n(rest.data(), rest.size(), to);
-        return out;
+std::optional<QByteArray> encodeTemplateText(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Utf8:
+            return toUtf8(text);
+        case TextEncoding::Windows1252:
+            return toWindows1252(text);
+        case TextEncoding::Utf16Le:
+        case TextEncoding::Utf16Be:
+            break;
     }
-    // Latin-1 documents keep their bytes; a character typed later that Latin-1
-    // cannot hold is written as UTF-8 rather than lost.
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 16);
-    for (const QChar ch : text) {
-        if (ch == u'\n') {
-            out.append("\r\n");
-        } else if (ch.unicode() <= 0xFF) {
-            out.append(static_cast<char>(ch.unicode()));
-        } else {
-            out.append(QString(ch).toUtf8());
-        }
+    QStringEncoder encoder(utf16Of(encoding), QStringEncoder::Flag::WriteBom);
+    return QByteArray(encoder.encode(QString(text).replace(u'\n', QStringLiteral("\r\n"))));
+}
+
+QByteArray templateFileBytes(const QString& text, TextEncoding encoding) {
+    std::optional<QByteArray> bytes = encodeTemplateText(text, encoding);
+    if (!bytes) {
+        throw SealmillError(
+            QStringLiteral("The text holds characters that Windows-1252 cannot store"));
     }
-    return out;
+    return *std::move(bytes);
 }
 
 namespace {
@@ -122,14 +213,62 @@ bool openRegularFile(QFile& file) {
 
 }  // namespace
 
-TemplateFileText readTemplateFile(const QString& path, FileKinds kinds) {
+TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetype capacity) {
     QFile file(path);
     const bool opened =
         kinds == FileKinds::RegularOnly ? openRegularFile(file) : file.open(QIODevice::ReadOnly);
+    const auto cannotOpen = [&path] {
+        return SealmillError(QStringLiteral("Cannot open file %1").arg(path));
+    };
     if (!opened) {
-        throw SealmillError(QStringLiteral("Cannot open file %1").arg(path));
+        throw cannotOpen();
     }
-    return decodeTemplateBytes(file.readAll());
+    const auto tooLong = [] { return SealmillError(QStringLiteral("Text exceeds memo capacity")); };
+    const auto noText = [&path] {
+        return SealmillError(QStringLiteral("%1 is not a text file").arg(path));
+    };
+    // No text within the capacity takes more bytes than three a character (UTF-8
+    // up to U+FFFF; a CR LF takes two for one, UTF-16 two and its mark), so a
+    // larger file is refused unread. A pipe or a device tells no size and may
+    // never end: it is read in blocks, never more than one byte past that.
+    constexpr qsizetype kBlock = qsizetype{64} * 1024;
+    const qsizetype mostBytes =
+        std::min(capacity, std::numeric_limits<qsizetype>::max() / 4) * 3 + 2;
+    QByteArray bytes;
+    if (!file.isSequential()) {
+        if (file.size() > mostBytes) {
+            throw tooLong();
+        }
+        bytes.reserve(file.size() + kBlock);
+    }
+    for (;;) {
+        const qsizetype at = bytes.size();
+        const qsizetype room = std::min(kBlock, mostBytes + 1 - at);
+        bytes.resize(at + room);
+        const qint64 got = file.read(bytes.data() + at, room);
+        if (got < 0) {
+            throw cannotOpen();
+        }
+        bytes.resize(at + got);
+        if (got == 0) {
+            break;
+        }
+        if (bytes.size() > mostBytes) {
+            throw tooLong();
+        }
+        // Binary data is refused at its first NUL, not after reading it all.
+        if (!utf16Mark(bytes) && std::memchr(bytes.constData() + at, 0, got) != nullptr) {
+            throw noText();
+        }
+    }
+    std::optional<TemplateFileText> text = decodeTemplateBytes(std::move(bytes));
+    if (!text) {
+        throw noText();
+    }
+    if (text->text.size() > capacity) {
+        throw tooLong();
+    }
+    return *std::move(text);
 }
 
 namespace {
@@ -205,6 +344,9 @@ void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess 
     // Unbuffered, so a short write shows in write()'s count: through Qt's
     // buffer a file-size limit cut the text short and still reported success.
     QSaveFile file(path);
+    // A writable file in a directory that takes no new files can only be
+    // written in place, with no safety net against a failure half-way.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw cannotCreate(path);
     }

@@ -28,6 +28,27 @@ private Q_SLOTS:
         QCOMPARE(seen, u"Sealmill|Stream write error.|%1"_qs.arg(QMessageBox::Critical));
     }
 
+    // Enter presses OK also after Show Details... was clicked.
+    void detailsLeaveOkTheDefault() {
+        QtDialogs dialogs;
+        bool closedByEnter = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            for (auto* button : box->findChildren<QPushButton*>()) {
+                if (box->buttonRole(button) == QMessageBox::ActionRole) {
+                    QTest::mouseClick(button, Qt::LeftButton);
+                    QTest::keyClick(button, Qt::Key_Return);
+                }
+            }
+            closedByEnter = !box->isVisible();
+            box->done(0);
+        });
+        dialogs.message(nullptr, {MessageKind::Error, u"Error 11 occured"_qs, MessageButton::Ok,
+                                  u"The signer said: no key"_qs});
+        QVERIFY(closedByEnter);
+    }
+
     // A cancelled directory pick keeps the last Directory.
     void directoryBrowser() {
         FakeDialogs fake;

@@ -1,3 +1,4 @@
+#include "encodingquestion.h"
 #include "fifofeeder.h"
 #include "mainformharness.h"
 #include "permissionbits.h"
@@ -46,7 +47,26 @@ private Q_SLOTS:
         }
     }
 
-    // Open, New and close guard unsaved changes alike; only Open goes on after a failed save.
+    // A character Windows-1252 lacks: Save offers UTF-8 and writes only after Yes.
+    void unstorableCharacterAsksForUtf8() {
+        for (const MB answer : {MB::Yes, MB::No, MB::Cancel}) {
+            H h;
+            const QString file = h.dir.filePath(u"quotes.txt"_qs);
+            H::writeFile(file, "\x93ok\x94");
+            h.dialogs.answerFile(file);
+            h.form().FileOpen();
+            h.editor().insertPlainText(u"\u2603"_qs);
+            h.dialogs.answerMessage(answer);
+            h.form().FileSave();
+            QCOMPARE(H::readFile(file), answer == MB::Yes
+                                            ? QByteArray("\xe2\x98\x83\xe2\x80\x9cok\xe2\x80\x9d")
+                                            : QByteArray("\x93ok\x94"));
+            QCOMPARE(h.dialogs.messageTexts(), QStringList{kSaveAsUtf8Question});
+            QCOMPARE(h.form().editorTemplate().isModified(), answer != MB::Yes);
+        }
+    }
+
+    // Open, New and close guard unsaved changes alike, and stop after a save that did not happen.
     void unsavedChangesQuestion_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<MessageButton>("answer");
@@ -61,7 +81,7 @@ private Q_SLOTS:
             row("no", MB::No, "-", u"message"_qs + then);
             row("yes, named", MB::Yes, "-", u"message"_qs + then);
             row("yes, untitled", MB::Yes, "file", u"message,save"_qs + then);
-            row("yes, save as cancelled", MB::Yes, "cancel", u"message,save"_qs + then);
+            row("yes, save as cancelled", MB::Yes, "cancel", u"message,save"_qs);
         }
     }
     void unsavedChangesQuestion() {
@@ -105,8 +125,9 @@ private Q_SLOTS:
         QTest::newRow("open FIFO") << u"fifo"_qs << u"Cannot open file %1."_qs;
         QTest::newRow("open unreadable") << u"secret.txt"_qs << u"Cannot open file %1."_qs;
         QTest::newRow("save FIFO nobody reads") << u"fifo"_qs << u"Cannot create file %1."_qs;
-        QTest::newRow("save read-only directory")
-            << u"ro/old.txt"_qs << u"Cannot create file %1."_qs;
+        QTest::newRow("save new file, read-only directory")
+            << u"ro/new.txt"_qs << u"Cannot create file %1."_qs;
+        QTest::newRow("open binary") << u"bin.dat"_qs << u"%1 is not a text file."_qs;
     }
     void failuresLeaveTheDocumentAsItWas() {
         QFETCH(QString, target);
@@ -116,6 +137,7 @@ private Q_SLOTS:
         const QString path = target.startsWith(u'/') ? target : h.dir.filePath(target);
         H::writeFile(h.dir.filePath(u"big.txt"_qs), QByteArray(11, 'x'));
         H::writeFile(h.dir.filePath(u"secret.txt"_qs), "secret");
+        H::writeFile(h.dir.filePath(u"bin.dat"_qs), QByteArray("bin\0ary", 7));
         QVERIFY(QFile::setPermissions(h.dir.filePath(u"secret.txt"_qs), {}));
         const QString ro = h.dir.filePath(u"ro"_qs);
         QVERIFY(QDir().mkdir(ro));
@@ -140,16 +162,22 @@ private Q_SLOTS:
                  QStringList{u"old.txt"_qs});
     }
 
-    // Read-only blocks typing, not Save; New keeps it, the next Open decides.
+    // Read-only blocks typing and Undo, not Save; New keeps it, the next Open decides.
     void readOnlyAndBytesThroughTheForm() {
         H h;
         const QString file = h.dir.filePath(u"ro.txt"_qs);
         H::writeFile(file, "caf\xe9\240\nfixed");
-        h.dialogs.answerFile(file, true);
+        h.dialogs.answerFile(file, false);
         h.form().FileOpen();
-        QTest::keyClicks(&h.editor(), u"typed"_qs);
+        h.editor().insertPlainText(u"\u20ac"_qs);
         h.form().FileSave();
-        QCOMPARE(H::readFile(file), QByteArray("caf\xe9\240\r\nfixed"));
+        h.dialogs.answerFile(file, true);
+        h.form().FileOpen();  // the same text: the editor keeps its history
+        QTest::keyClicks(&h.editor(), u"typed"_qs);
+        h.form().EditUndo();
+        h.form().FileSave();
+        QCOMPARE(H::readFile(file), QByteArray("\x80"
+                                               "caf\xe9\240\r\nfixed"));
         h.form().FileNew();
         QVERIFY(h.editor().isReadOnly());
         h.dialogs.answerFile(file, false);

@@ -34,6 +34,12 @@ private Q_SLOTS:
         }
     }
 
+    // The program's windows bring its icon along: nothing else asks for it.
+    void iconIsBuiltIn() {
+        MainFormHarness h;
+        QVERIFY(!h.form().windowIcon().pixmap(32).isNull());
+    }
+
     // Hints of tool buttons and of the program's other windows show here.
     void hintsReachTheStatusLine() {
         MainFormHarness h;

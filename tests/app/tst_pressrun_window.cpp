@@ -40,6 +40,8 @@ private Q_SLOTS:
         QTest::newRow("from 0 typed") << true << u"0"_s << u"1-9"_s << 0;
         QTest::newRow("from emptied") << true << u"#End|#Backspace"_s << u"1-9"_s << 1;
         QTest::newRow("filtered keys") << true << u"#End| -+a$"_s << u"5-9"_s << 0;
+        QTest::newRow("letters with modifiers")
+            << true << u"#End|#Alt+X|#Meta+Q|#Ctrl+Alt+K"_s << u"5-9"_s << 0;
         QTest::newRow("pasted 12a") << true << u"=12a"_s << u"1-9"_s << 1;
         QTest::newRow("pasted -3") << true << u"=-3"_s << u"1-9"_s << 0;
         QTest::newRow("down at 1") << true << u"1|^dn|#Down"_s << u"1-9"_s << 0;
@@ -74,6 +76,7 @@ private Q_SLOTS:
                  QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
     }
 
+    // Escape, Close and minimising hide the window and keep its settings.
     void escapeAndCloseHideKeepingSettings() {
         w.RunName()->setText(u"x-@SERIAL@"_s);
         w.activateWindow();
@@ -85,6 +88,13 @@ private Q_SLOTS:
         QCOMPARE(w.RunName()->text(), u"x-@SERIAL@"_s);
         QTest::mouseClick(w.CancelBtn(), Qt::LeftButton);
         QVERIFY(!w.isVisible());
+        // Minimised while idle: the main window comes back instead.
+        w.show();
+        windows_.MainForm().hide();
+        w.setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!w.isVisible() && windows_.MainForm().isVisible());
+        w.show();
+        QVERIFY(!w.isMinimized());
     }
 
     void browseCancelKeepsLabels() {

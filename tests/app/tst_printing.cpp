@@ -1,12 +1,18 @@
 #include "commandguard.h"
 #include "fakedialogs.h"
+#include "qtdialogs.h"
 #include "templateprinting.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestPrinting : public QObject {
     Q_OBJECT
@@ -30,6 +36,23 @@ private Q_SLOTS:
         QCOMPARE(dialogs.asked.constFirst().message.kind, MessageKind::Failure);
         QCOMPARE(dialogs.messageTexts(),
                  QStringList{u"There is no default printer currently selected."_qs});
+    }
+
+    // Print Setup chooses a printer and prints nothing: its button says OK.
+    void printSetupConfirmsWithOk() {
+        QtDialogs dialogs;
+        QPrinter printer;
+        QString confirm;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            const auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QVERIFY(buttons != nullptr);
+            confirm = buttons->button(QDialogButtonBox::Ok)->text();
+            dialog->reject();
+        });
+        QVERIFY(!dialogs.print(nullptr, printer, PrintDialogKind::PrintSetup));
+        QCOMPARE(confirm, u"OK"_qs);
     }
 
     // Cancel prints nothing; OK prints the whole text, read back with pdftotext.

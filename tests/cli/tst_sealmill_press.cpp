@@ -117,6 +117,12 @@ private Q_SLOTS:
         QTest::newRow("output is empty")
             << args(u"1"_qs, u"2"_qs, {u"--output"_qs, QString()}) << QByteArray() << 3
             << "the output directory is empty" << 0;
+        QTest::newRow("template endless, no text")
+            << args(u"1"_qs, u"2"_qs, {u"--template"_qs, u"/dev/zero"_qs}) << QByteArray() << 6
+            << "/dev/zero is not a text file." << 0;
+        QTest::newRow("pass phrase endless")
+            << args(u"1"_qs, u"2"_qs, {u"--passphrase-file"_qs, u"/dev/zero"_qs}) << QByteArray()
+            << 2 << "the pass phrase is longer than 4096 bytes" << 0;
         QTest::newRow("output exists") << args(u"1"_qs, u"5"_qs) << QByteArray() << 4
                                        << "out/Sealmilled-file-3.txt already exists!\n"
                                           "Overwrite not supported"
@@ -181,29 +187,56 @@ private Q_SLOTS:
         QVERIFY(signedCopy.open(QIODevice::ReadOnly) && signedCopy.readAll().contains("Piped 11"));
     }
 
-    // The variable's pass phrase goes to the signer as its argument only, not
-    // in the environment the signer and its own children inherit.
-    void passphraseFromEnvironmentIsNotPassedOn() {
+    // The pass phrase reaches the signer as its argument only: neither in the
+    // environment it inherits nor through a descriptor left open, and the
+    // press's own environment no longer shows it. A parent that ignores
+    // SIGCHLD changes nothing.
+    void passphraseGoesNowhereElse_data() {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("variable") << u"SEALMILL_PASSPHRASE"_qs;
+        QTest::newRow("descriptor") << u"--passphrase-fd"_qs;
+    }
+    void passphraseGoesNowhereElse() {
+        QFETCH(QString, source);
         Workspace ws;
         ws.write(QStringLiteral("signer.sh"),
-                 "#!/bin/sh\nenv > env.txt\necho \"$8\" > arg.txt\n"
-                 "cp \"$2\" \"$6\"\n");
+                 "#!/bin/sh\nenv > env.txt\ntr '\\0' '\\n' < /proc/$PPID/environ > press-env.txt\n"
+                 "cat <&3 > fd3.txt 2>/dev/null\necho \"$8\" >> arg.txt\ncp \"$2\" \"$6\"\n");
         QFile::setPermissions(ws.dir.filePath(QStringLiteral("signer.sh")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QStringList arguments = args(u"1"_qs, u"1"_qs).mid(0, 12);
+        ws.write(QStringLiteral("fd.txt"), "the secret\nrest of the file\n");
+        QStringList arguments = args(u"1"_qs, u"2"_qs).mid(0, 12);
         arguments.replace(9, ws.dir.filePath(QStringLiteral("signer.sh")));
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"SEALMILL_PASSPHRASE"_qs, u"from the variable"_qs);
+        const bool viaFd = source == u"--passphrase-fd";
+        if (viaFd) {
+            arguments << source << u"3"_qs;
+        } else {
+            env.insert(source, u"the secret"_qs);
+        }
         process.setProcessEnvironment(env);
-        QCOMPARE(press(arguments, &process).status, 0);
-        QFile arg(ws.dir.filePath(QStringLiteral("arg.txt")));
-        QFile seen(ws.dir.filePath(QStringLiteral("env.txt")));
-        QVERIFY(arg.open(QIODevice::ReadOnly) && seen.open(QIODevice::ReadOnly));
-        QCOMPARE(arg.readAll(), QByteArray("from the variable\n"));
-        const QByteArray environment = seen.readAll();
-        QVERIFY(environment.contains("FAKESIGNER_LOG="));
-        QVERIFY(!environment.contains("from the variable"));
+        const QByteArray fdFile = QFile::encodeName(ws.dir.filePath(QStringLiteral("fd.txt")));
+        process.setChildProcessModifier([fdFile, viaFd] {
+            if (viaFd) {
+                ::dup2(::open(fdFile.constData(), O_RDONLY), 3);
+            }
+            ::signal(SIGCHLD, SIG_IGN);
+        });
+        const Run run = press(arguments, &process);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        const auto read = [&ws](const char* name) {
+            QFile file(ws.dir.filePath(QLatin1String(name)));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        };
+        QCOMPARE(read("arg.txt"), QByteArray("the secret\nthe secret\n"));
+        QVERIFY(read("env.txt").contains("FAKESIGNER_LOG="));
+        QVERIFY(read("press-env.txt").contains("FAKESIGNER_LOG="));
+        QVERIFY(!read("env.txt").contains("the secret"));
+        QVERIFY(!read("press-env.txt").contains("the secret"));
+        if (viaFd) {
+            QCOMPARE(read("fd3.txt"), QByteArray("<missing>"));  // no descriptor 3 to read from
+        }
     }
 
     void dryRunSignsNothing() {

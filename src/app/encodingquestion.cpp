@@ -1,0 +1,20 @@
+#include "encodingquestion.h"
+
+#include "dialogs.h"
+#include "editortemplate.h"
+
+bool settleFileEncoding(Dialogs& dialogs, QWidget* parent, EditorTemplate& document) {
+    if (sealmill::encodeTemplateText(document.text(), document.encoding())) {
+        return true;
+    }
+    const MessageButton answer =
+        dialogs.message(parent, {MessageKind::Confirmation,
+                                 kSaveAsUtf8Question,
+                                 MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
+                                 {}});
+    if (answer != MessageButton::Yes) {
+        return false;
+    }
+    document.setEncoding(sealmill::TextEncoding::Utf8);
+    return true;
+}
