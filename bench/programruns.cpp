@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <cstdio>
 
@@ -129,7 +130,7 @@ double editorOpenMs(AppWindows& windows, BenchDialogs& dialogs, const QString& t
     windows.MainForm().FileOpen();
     QCoreApplication::processEvents();
     const double ms = elapsedMs(clock);
-    if (!dialogs.errors.isEmpty() || windows.MainForm().editorTemplate().lineCount() < 2) {
+    if (!dialogs.errors.isEmpty() || windows.MainForm().editor()->blockCount() < 2) {
         std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
         return -1;
     }

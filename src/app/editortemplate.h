@@ -1,35 +1,29 @@
 #pragma once
 
-#include "templatelines.h"
+#include "templatefile.h"
 
-#include <QObject>
+#include <QByteArray>
+#include <QString>
 
 class QPlainTextEdit;
 
-// The template document as held by the main window's editor: its lines are the
-// editor's blocks, its flags the editor's own. Keeps the byte encoding of the
-// last file loaded so the document saves back in it.
-class EditorTemplate final : public sealmill::TemplateLines {
+// The template document as held by the main window's editor: its text is the
+// editor's, its flags the editor's own. Keeps the encoding of the last file
+// loaded so the document saves back in it.
+class EditorTemplate final {
 public:
-    explicit EditorTemplate(QPlainTextEdit& editor);
-    EditorTemplate(const EditorTemplate&) = delete;
-    EditorTemplate& operator=(const EditorTemplate&) = delete;
-    EditorTemplate(EditorTemplate&&) = delete;
-    EditorTemplate& operator=(EditorTemplate&&) = delete;
-    ~EditorTemplate() override;
+    explicit EditorTemplate(QPlainTextEdit& editor) : editor_(editor) {}
+    Q_DISABLE_COPY_MOVE(EditorTemplate)
 
-    [[nodiscard]] int lineCount() const override;
-    [[nodiscard]] QString line(int index) const override;
-    void replaceLine(int index, const QString& text) override;
-    void saveToFile(const QString& path, sealmill::FileAccess access) const override;
+    // Throws what writeTemplateFile and templateFileBytes throw.
+    void saveToFile(const QString& path) const;
     // Throws what readTemplateFile throws, or "Text exceeds memo capacity"; the
     // editor is untouched then, and also when the file holds its very text.
-    void loadFromFile(const QString& path) override;
-    [[nodiscard]] QByteArray fileBytes() const override;
-    [[nodiscard]] quint64 changeCount() const override { return changes_; }
-    [[nodiscard]] QString text() const override;
-    void restoreText(const QString& text) override;
-    [[nodiscard]] QList<int> linesHolding(QLatin1StringView needle) const override;
+    void loadFromFile(const QString& path);
+    // The bytes a save writes; throws when the encoding cannot store the text.
+    [[nodiscard]] QByteArray fileBytes() const;
+    // Line breaks as '\n', every other character as the editor holds it.
+    [[nodiscard]] QString text() const;
 
     // A new document: empty, UTF-8.
     void clear();
@@ -38,21 +32,11 @@ public:
     void setModified(bool modified);
 
     [[nodiscard]] sealmill::TextEncoding encoding() const { return encoding_; }
-    void setEncoding(sealmill::TextEncoding encoding);
-    [[nodiscard]] qsizetype capacity() const { return capacity_; }
+    void setEncoding(sealmill::TextEncoding encoding) { encoding_ = encoding; }
     void setCapacity(qsizetype characters) { capacity_ = characters; }
 
 private:
-    void setText(const QString& text);
-    [[nodiscard]] bool replaceChangedLines(const QString& text);
-
     QPlainTextEdit& editor_;
     sealmill::TextEncoding encoding_ = sealmill::TextEncoding::Utf8;
     qsizetype capacity_ = sealmill::kTemplateCapacity;  // characters
-    // The editor's text as text() gives it, kept until the document changes:
-    // a press run asks for it several times per number.
-    mutable QString text_;
-    mutable bool textKnown_ = false;
-    quint64 changes_ = 0;
-    QMetaObject::Connection forgetText_;
 };

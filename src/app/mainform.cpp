@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "editortemplate.h"
 #include "encodingquestion.h"
+#include "numberedcopies.h"
 #include "pathrules.h"
 #include "pressrun.h"
 #include "templateprinting.h"
@@ -54,10 +55,6 @@ TMainForm::~TMainForm() {
 void TMainForm::attach(TAboutBox* aboutBox, TPressRun* pressRun) {
     aboutBox_ = aboutBox;
     pressRun_ = pressRun;
-}
-
-sealmill::TemplateLines& TMainForm::templateLines() {
-    return *template_;
 }
 
 QPlainTextEdit* TMainForm::editor() {
@@ -219,7 +216,7 @@ void TMainForm::saveDocument() {
     if (!settleFileEncoding(dialogs_, this, *template_)) {
         return;
     }
-    template_->saveToFile(CurrentFileName, sealmill::FileAccess::Shared);
+    template_->saveToFile(CurrentFileName);
     template_->setModified(false);
 }
 
@@ -247,7 +244,7 @@ void TMainForm::saveDocumentAs() {
             return;
         }
     }
-    template_->saveToFile(path, sealmill::FileAccess::Shared);
+    template_->saveToFile(path);
     SetFileName(path);
     template_->setModified(false);
 }
@@ -307,7 +304,7 @@ void TMainForm::PressRun1Click() {
 
 void TMainForm::SpeedButton7Click() {
     runCommand(dialogs_, this, [this] {
-        if (template_->containsPlaceholder()) {
+        if (sealmill::holdsPlaceholder(template_->text())) {
             if (pressRun_ != nullptr) {
                 pressRun_->show();
                 pressRun_->raise();

@@ -7,9 +7,6 @@
 namespace Ui {
 class TMainForm;
 }
-namespace sealmill {
-class TemplateLines;
-}
 class Dialogs;
 class EditorTemplate;
 class QPlainTextEdit;
@@ -31,7 +28,6 @@ public:
     void attach(TAboutBox* aboutBox, TPressRun* pressRun);
 
     // The template document, for the press run.
-    [[nodiscard]] sealmill::TemplateLines& templateLines();
     [[nodiscard]] EditorTemplate& editorTemplate() { return *template_; }
     [[nodiscard]] QPlainTextEdit* editor();
     [[nodiscard]] QString currentFileName() const { return CurrentFileName; }

@@ -312,31 +312,7 @@ void writeInPlace(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
-// A private working copy is always a new file, owner-only before any byte
-// lands. Whatever already has its name (a file of the user's, an output of
-// this run, a link) is left alone and the copy fails. Nothing else depends on
-// it surviving a crash, so it skips the flush to disk that an atomic save pays
-// for (that flush cost more than the rest of a press run's own work per number).
-void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
-                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        throw cannotCreate(path);
-    }
-    const bool written = std::all_of(pieces.cbegin(), pieces.cend(), [&file](QByteArrayView piece) {
-        return file.write(piece.data(), piece.size()) == piece.size();
-    });
-    if (!written || !file.flush()) {
-        file.remove();  // ours, and only part of the text
-        throw SealmillError(QStringLiteral("Stream write error"));
-    }
-}
-
-void writeTemplateFile(const QString& path, const QByteArray& bytes, FileAccess access) {
-    if (access == FileAccess::OwnerOnly) {
-        writePrivateTemplateFile(path, {QByteArrayView(bytes)});
-        return;
-    }
+void writeTemplateFile(const QString& path, const QByteArray& bytes) {
     if (const QFileInfo target(path); target.exists() && !target.isFile() && !target.isDir()) {
         writeInPlace(path, bytes);
         return;

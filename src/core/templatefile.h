@@ -24,11 +24,6 @@ struct TemplateFileText {
     TextEncoding encoding = TextEncoding::Utf8;
 };
 
-// Who may read a file that is written: the user's templates keep the usual
-// permissions; temporary copies of the document are private to the owner and
-// always new files, so they never replace anything already there.
-enum class FileAccess { Shared, OwnerOnly };
-
 // File bytes to text: every CR LF, lone CR and lone LF becomes one line break.
 // Empty for bytes that are no text: a NUL outside UTF-16.
 [[nodiscard]] std::optional<TemplateFileText> decodeTemplateBytes(QByteArray bytes);
@@ -57,13 +52,7 @@ enum class FileKinds { RegularOnly, PipesToo };
 
 // Replaces the file only once every byte is written, so a failure leaves the
 // old file intact; only a directory that takes no new files has the file
-// written in place. An OwnerOnly copy fails instead when the name is taken.
-// Throws "Cannot create file <path>" or "Stream write error".
-void writeTemplateFile(const QString& path, const QByteArray& bytes,
-                       FileAccess access = FileAccess::Shared);
-
-// An OwnerOnly copy written from consecutive pieces, as if joined: a large
-// text with a few pieces changed need not be copied into one buffer first.
-void writePrivateTemplateFile(const QString& path, const QList<QByteArrayView>& pieces);
+// written in place. Throws "Cannot create file <path>" or "Stream write error".
+void writeTemplateFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace sealmill
