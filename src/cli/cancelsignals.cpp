@@ -74,10 +74,6 @@ int poll() {
     return strongest.load();
 }
 
-void interruptible(const std::function<void()>& blockingCall) {
-    blockingCall();
-}
-
 Watcher::Watcher(QObject* parent) : QObject(parent) {
 #ifdef Q_OS_UNIX
     auto* notifier = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);

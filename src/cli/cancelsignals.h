@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 // SIGINT and SIGTERM as events. A handler only records the signal; the
 // watcher brings it to the event loop, where the run decides what it means.
@@ -14,9 +13,6 @@ void install();
 
 // The strongest cancelling signal received so far: SIGTERM over SIGINT; 0 for none.
 [[nodiscard]] int poll();
-
-// Kept for callers that wrap a blocking read: the handlers are always installed now.
-void interruptible(const std::function<void()>& blockingCall);
 
 // Emits received() from the event loop for every cancelling signal.
 class Watcher : public QObject {

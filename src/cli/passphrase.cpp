@@ -66,11 +66,9 @@ PassphraseResult readPassphrase(const PressOptions& options) {
         return checked(takeVariable(), {});
     }
     if (terminal::isTerminal(0)) {
-        std::optional<QByteArray> line;
-        cancelsignals::interruptible([&] {
-            line = terminal::promptWithoutEcho(
-                QStringLiteral("Pass phrase for %1: ").arg(options.keyId), kMostPassphraseBytes);
-        });
+        // Ctrl+C ends the read at once: the cancel handlers do not restart it.
+        std::optional<QByteArray> line = terminal::promptWithoutEcho(
+            QStringLiteral("Pass phrase for %1: ").arg(options.keyId), kMostPassphraseBytes);
         if (cancelsignals::poll() != 0) {
             return {std::nullopt, QStringLiteral("cancelled")};
         }
