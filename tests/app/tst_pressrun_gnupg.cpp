@@ -21,11 +21,14 @@ class TestPressRunGnupg : public QObject {
 
 private Q_SLOTS:
     void pressesAndSigns_data() {
+        QTest::addColumn<bool>("builtin");
         QTest::addColumn<bool>("rightKey");
-        QTest::newRow("right key signs 11..14") << true;
-        QTest::newRow("wrong key stops at 11") << false;
+        QTest::newRow("pgpgpg, right key signs 11..14") << false << true;
+        QTest::newRow("pgpgpg, wrong key stops at 11") << false << false;
+        QTest::newRow("built-in signer signs 11..14") << true << true;
     }
     void pressesAndSigns() {
+        QFETCH(bool, builtin);
         QFETCH(bool, rightKey);
         if (GnupgHome::pgpgpgProgram().isEmpty() || GnupgHome::gpgProgram().isEmpty()) {
             QSKIP("pgpgpg and gpg are needed (./dev installs them)");
@@ -40,7 +43,7 @@ private Q_SLOTS:
         windows.MainForm().PressRun1Click();
         TPressRun& press = windows.PressRun();
         press.PGPdir()->setText(GnupgHome::pgpgpgProgram());
-        press.builtinSignerBox()->setChecked(false);
+        press.builtinSignerBox()->setChecked(builtin);
         press.RUNdir()->setText(out.path());
         press.SerialTo()->setText(u"14"_s);
         press.SerialFrom()->setText(u"11"_s);

@@ -1,5 +1,6 @@
 // sealmill-press through the real executable.
 #include "fifofeeder.h"
+#include "gnupghome.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -283,6 +284,34 @@ private Q_SLOTS:
         QCOMPARE(ws.outputs().size(), ws.calls().size());  // a hung signer never logs
         QVERIFY(ws.outputs().size() < 30);
         QVERIFY(!ws.outputs().join(u' ').contains(u".tmp"_qs));
+    }
+
+    // The built-in signer with a key exported to a file: a wrong pass phrase
+    // stops before anything is written, the right one signs what gpg accepts.
+    void builtinSignerWithKeyFile() {
+        if (GnupgHome::gpgProgram().isEmpty()) {
+            QSKIP("gpg is needed (./dev installs it)");
+        }
+        GnupgHome home;
+        QVERIFY2(home.isReady(), qPrintable(home.error()));
+        Workspace ws;
+        ws.write(QStringLiteral("key.asc"), home.exportedSecretKey(home.fingerprint(), true));
+        QStringList arguments = args(u"1"_qs, u"2"_qs).mid(0, 6);
+        arguments << u"--key-file"_qs << u"key.asc"_qs << u"--output"_qs << u"out"_qs
+                  << u"--passphrase-file"_qs << u"pass.txt"_qs;
+        const Run wrong = press(arguments);
+        QCOMPARE(wrong.status, 5);
+        QVERIFY2(wrong.err.contains(u"Wrong pass phrase"_qs), qPrintable(wrong.err));
+        QVERIFY(ws.outputs().isEmpty());
+        ws.write(QStringLiteral("pass.txt"), GnupgHome::passPhrase().toUtf8() + '\n');
+        const Run run = press(arguments);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        for (int n = 1; n <= 2; ++n) {
+            const QString file = ws.dir.filePath(u"out/Sealmilled-file-%1.txt"_qs.arg(n));
+            QCOMPARE(home.goodSignatureBy(file), home.fingerprint());
+            QVERIFY(home.signedText(file).startsWith("Offer " + QByteArray::number(n) +
+                                                     " and @SERIAL@\r\nplain"));
+        }
     }
 
     // Bytes that are not UTF-8 in the key, the name pattern and the pass
