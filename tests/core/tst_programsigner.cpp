@@ -2,6 +2,7 @@
 #include "programsigner.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,16 +39,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");  // empty: success
         QTest::newRow("exit 11") << QByteArray("EXIT=11")
                                  << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
-        QTest::newRow("exit 8, unnamed") << QByteArray("EXIT=8") << u"Error 8 occured:\r"_s;
         QTest::newRow("exit 127 is success") << QByteArray("EXIT=127") << QString();
         QTest::newRow("signal 9") << QByteArray("SIGNAL=9")
                                   << u"Error 9 occured:\rterminated by signal 9"_s;
         QTest::newRow("stopped while it hangs")
             << QByteArray("SLEEP_MS=60000") << u"Error 15 occured:\rterminated by signal 15"_s;
-        QTest::newRow("pipes drained") << "PRINT=" + QByteArray(100000, 'x') << QString();
-        QTest::newRow("input is empty") << QByteArray("READ_STDIN=1") << QString();
+        QTest::newRow("megabytes on both streams")
+            << "EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x')
+            << u"Error 23 occured:\rCOMPRESS_ERROR"_s;
+        QTest::newRow("input is empty")
+            << QByteArray("READ_STDIN=1;EXIT=3") << u"Error 3 occured:\rUNKNOWN_FILE_ERROR"_s;
         QTest::newRow("cannot start")
             << QByteArray("PROGRAM=/no/PGP") << u"Error -1 occured:\rsigner could not be started"_s;
+        // The system ends an argument at a NUL: the signer would get another pass phrase.
+        QTest::newRow("NUL in the pass phrase")
+            << QByteArray("NUL") << u"Error -1 occured:\rsigner could not be started"_s;
     }
     void judgesTheSigner() {
         QFETCH(QByteArray, setting);
@@ -59,18 +65,30 @@ private Q_SLOTS:
         task.workFile = dir.filePath(u"Sealmill5.tmp"_s);
         task.signedFile = dir.filePath(u"out 5"_s);
         task.keyId = u"k \"q\""_s;
-        task.passPhrase = u"p -o x"_s;
+        // Each value is one argument, byte for byte.
+        task.passPhrase = u"\tp -o x\x1b[2J\r\x7f\u00a0 "_s;
+        if (setting == "NUL") {
+            task.passPhrase += QChar::Null;
+        }
         const FakeSignerSettings settings(setting +
                                           ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
+        // Whatever this process reads from is not the signer's to read.
+        QFile typed(dir.filePath(u"typed"_s));
+        QVERIFY(typed.open(QIODevice::ReadWrite) && typed.write("typed\n") == 6 && typed.seek(0));
+        const int ownInput = ::dup(STDIN_FILENO);
+        ::dup2(typed.handle(), STDIN_FILENO);
         ProgramSigner signer;
         const SignerError error = signOnce(signer, task, setting.startsWith("SLEEP"));
+        ::dup2(ownInput, STDIN_FILENO);
+        ::close(ownInput);
         QCOMPARE(error.message, message);
-        QVERIFY(error.details.size() <= 4096);
-        QVERIFY(!setting.startsWith("READ_STDIN") || error.details.isEmpty());
+        QVERIFY2(error.details.size() <= 4096, "the signer's output is kept to its last lines");
+        QVERIFY(!setting.startsWith("EXIT=23") || error.details.endsWith(u"xxx"_s));
+        QVERIFY(!setting.startsWith("READ_STDIN") || error.details == u"stdin:0\n"_s);
         QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie left
         const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
                                 "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
-                                "\x1f-z\x1fp -o x\x1f+BATCHMODE\n";
+                                "\x1f-z\x1f\tp -o x\x1b[2J\r\x7f\xc2\xa0 \x1f+BATCHMODE\n";
         QCOMPARE(
             contents(dir.filePath(u"log"_s)),
             message.contains(u"-1") || message.contains(u" 15 ") ? QByteArray("<missing>") : args);

@@ -8,7 +8,6 @@
 //   FAKESIGNER_READ_STDIN=1    read standard input to its end, then print "stdin:<bytes>"
 //   FAKESIGNER_PRINT=<text>    print the text on stdout and stderr, FAKESIGNER_REPEAT times
 //   FAKESIGNER_NO_OUTPUT=1     write no output file
-//   FAKESIGNER_KEEP_EXISTING=<code>  leave an existing -o file alone and exit with the code
 //   FAKESIGNER_ALSO_CREATE=<file>  create <file> as someone else would, then sign as usual
 //   FAKESIGNER_REPORT=<file>   print "cwd:<dir>", "sigblk:<hex mask>", "sigign:<hex mask>",
 //                              "leader:<0|1>" (leads its own process group) and "leaked:<n>"
@@ -118,10 +117,6 @@ int main(int argc, char* argv[]) {
     }
     writeFile(qgetenv("FAKESIGNER_ALSO_CREATE"), "someone else's file\n", QIODevice::WriteOnly);
     const QByteArray output = optionValue(args, "-o");
-    if (const int code = envInt("FAKESIGNER_KEEP_EXISTING", -1);
-        code >= 0 && QFile::exists(QString::fromLocal8Bit(output))) {
-        return code;
-    }
     if (qgetenv("FAKESIGNER_NO_OUTPUT") != "1") {
         writeFile(output,
                   "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + readFile(optionValue(args, "-sta")) +

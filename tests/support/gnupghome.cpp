@@ -33,13 +33,24 @@ GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
 }
 
 QString GnupgHome::makeKey(const QString& userId, const QString& algorithm) {
+    return runGpg({u"--passphrase"_s, passPhrase(), u"--quick-gen-key"_s, userId, algorithm,
+                   u"sign"_s, u"never"_s})
+               ? lastFingerprint(userId)
+               : QString();
+}
+
+QString GnupgHome::addSigningSubkey() {
+    return !fingerprint_.isEmpty() && runGpg({u"--passphrase"_s, passPhrase(), u"--quick-add-key"_s,
+                                              fingerprint_, u"ed25519"_s, u"sign"_s, u"never"_s})
+               ? lastFingerprint(fingerprint_)
+               : QString();
+}
+
+QString GnupgHome::lastFingerprint(const QString& key) const {
     QByteArray listing;
-    if (!runGpg({u"--passphrase"_s, passPhrase(), u"--quick-gen-key"_s, userId, algorithm,
-                 u"sign"_s, u"never"_s}) ||
-        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, userId}, &listing)) {
-        return {};
-    }
-    const qsizetype at = listing.indexOf("\nfpr:");
+    const qsizetype at = runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, key}, &listing)
+                             ? listing.lastIndexOf("\nfpr:")
+                             : -1;
     return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
 }
 
@@ -65,18 +76,6 @@ QString GnupgHome::goodSignatureBy(const QString& file) const {
 QByteArray GnupgHome::signedText(const QString& file) const {
     QByteArray text;
     return runGpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}, &text) ? text : QByteArray();
-}
-
-QString GnupgHome::addSigningSubkey() {
-    QByteArray listing;
-    if (fingerprint_.isEmpty() ||
-        !runGpg({u"--passphrase"_s, passPhrase(), u"--quick-add-key"_s, fingerprint_, u"ed25519"_s,
-                 u"sign"_s, u"never"_s}) ||
-        !runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, fingerprint_}, &listing)) {
-        return {};
-    }
-    const qsizetype at = listing.lastIndexOf("\nfpr:");
-    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
 }
 
 QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) const {

@@ -12,9 +12,8 @@
 class GnupgHome {
 public:
     explicit GnupgHome(int rsaBits = 0, bool signingSubkey = false);
-    GnupgHome(const GnupgHome&) = delete;
-    GnupgHome& operator=(const GnupgHome&) = delete;
     ~GnupgHome();
+    Q_DISABLE_COPY_MOVE(GnupgHome)
 
     static QString pgpgpgProgram() {
         return QStandardPaths::findExecutable(QStringLiteral("pgpgpg"));
@@ -44,6 +43,8 @@ private:
     bool runGpg(const QStringList& arguments, QByteArray* out = nullptr) const;
     QString makeKey(const QString& userId, const QString& algorithm);
     QString addSigningSubkey();
+    // The fingerprint of the last key or subkey gpg lists for `key`.
+    [[nodiscard]] QString lastFingerprint(const QString& key) const;
 
     QTemporaryDir dir_{QStringLiteral("/tmp/gpg-XXXXXX")};  // short: the agent socket lives here
     QByteArray savedHome_ = qgetenv("GNUPGHOME");

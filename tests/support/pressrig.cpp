@@ -1,8 +1,8 @@
 #include "pressrig.h"
 
 #include <QDir>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 PressRig::PressRig(const QString& templateText)
@@ -37,8 +37,8 @@ sealmill::PressOutcome PressRig::run() {
     if (!outcome) {
         loop.exec();
     }
-    return outcome.value_or(
-        sealmill::PressOutcome{sealmill::PressResult::Refused, QStringLiteral("never ended"), {}, 0});
+    return outcome.value_or(sealmill::PressOutcome{
+        sealmill::PressResult::Refused, QStringLiteral("never ended"), {}, 0});
 }
 
 QStringList PressRig::entries() const {

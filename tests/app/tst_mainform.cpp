@@ -1,0 +1,247 @@
+// The main window: the template document's commands, and the way to the press run.
+#include "appwindows.h"
+#include "editortemplate.h"
+#include "encodingquestion.h"
+#include "fakedialogs.h"
+#include "mainform.h"
+#include "pressrun.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using MB = MessageButton;
+
+namespace {
+
+// The program's windows, scripted dialogs, a scratch directory.
+struct Harness {
+    FakeDialogs dialogs;
+    AppWindows windows{dialogs};
+    QTemporaryDir dir;
+
+    TMainForm& form() { return windows.MainForm(); }
+    QPlainTextEdit& editor() { return *form().editor(); }
+    [[nodiscard]] QString askedKinds() const {  // e.g. "message,save"
+        QStringList kinds;
+        for (const auto& q : dialogs.asked) {
+            kinds << u"message open save other other"_s.split(u' ').at(int(q.kind));
+        }
+        return kinds.join(u',');
+    }
+};
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Save of an untitled document goes through Save As; the caption follows the name.
+    void saveOfUntitledAndCaptions() {
+        Harness h;
+        QCOMPARE(h.form().windowTitle(), u"Sealmill"_s);
+        h.form().FileNew();
+        QCOMPARE(h.form().windowTitle(), u"Untitled - Sealmill"_s);
+        h.editor().insertPlainText(u"text"_s);
+        h.dialogs.answerCancel();
+        h.form().FileSave();
+        QVERIFY(h.form().editorTemplate().isModified() && QDir(h.dir.path()).isEmpty());
+        const QString file = h.dir.filePath(u"100%1 off.txt"_s);
+        h.dialogs.answerFile(file);
+        h.form().FileSave();
+        QCOMPARE(h.form().windowTitle(), u"100%1 off.txt - Sealmill"_s);
+        h.editor().insertPlainText(u"\nmore"_s);
+        h.form().FileSave();  // named now: asks nothing
+        QCOMPARE(readFile(file), QByteArray("text\r\nmore"));
+        QCOMPARE(h.askedKinds(), u"save,save"_s);
+    }
+
+    void saveAsAsksBeforeOverwriting() {
+        for (const MB answer : {MB::Yes, MB::No}) {
+            Harness h;
+            const QString file = h.dir.filePath(u"old.txt"_s);
+            writeFile(file, "old");
+            h.editor().insertPlainText(u"new"_s);
+            h.dialogs.answerFile(file);
+            h.dialogs.answerMessage(answer);
+            h.form().FileSaveAs();
+            QCOMPARE(h.dialogs.messageTexts(), QStringList{u"OK to overwrite "_s + file});
+            QCOMPARE(readFile(file), answer == MB::Yes ? QByteArray("new") : QByteArray("old"));
+            QCOMPARE(h.form().currentFileName(), answer == MB::Yes ? file : u"Untitled"_s);
+        }
+    }
+
+    // A character Windows-1252 lacks: Save offers UTF-8 and writes only after Yes.
+    void unstorableCharacterAsksForUtf8() {
+        for (const MB answer : {MB::Yes, MB::No}) {
+            Harness h;
+            const QString file = h.dir.filePath(u"quotes.txt"_s);
+            writeFile(file, "\x93ok\x94");
+            h.dialogs.answerFile(file);
+            h.form().FileOpen();
+            h.editor().insertPlainText(u"\u2603"_s);
+            h.dialogs.answerMessage(answer);
+            h.form().FileSave();
+            QCOMPARE(readFile(file), answer == MB::Yes
+                                         ? QByteArray("\xe2\x98\x83\xe2\x80\x9cok\xe2\x80\x9d")
+                                         : QByteArray("\x93ok\x94"));
+            QCOMPARE(h.dialogs.messageTexts(), QStringList{kSaveAsUtf8Question});
+            QCOMPARE(h.form().editorTemplate().isModified(), answer != MB::Yes);
+        }
+    }
+
+    // Open, New and close guard unsaved changes alike, and stop after a save that did not happen.
+    void unsavedChangesQuestion_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<MessageButton>("answer");
+        QTest::addColumn<QString>("saveAs");  // "-": named, not asked
+        QTest::addColumn<QString>("kinds");
+        QTest::newRow("open, cancel") << u"open"_s << MB::Cancel << u"-"_s << u"message"_s;
+        QTest::newRow("open, no") << u"open"_s << MB::No << u"-"_s << u"message,open"_s;
+        QTest::newRow("open, yes, untitled")
+            << u"open"_s << MB::Yes << u"file"_s << u"message,save,open"_s;
+        QTest::newRow("open, yes, save as cancelled")
+            << u"open"_s << MB::Yes << u"cancel"_s << u"message,save"_s;
+        QTest::newRow("new, cancel") << u"new"_s << MB::Cancel << u"-"_s << u"message"_s;
+        QTest::newRow("new, yes, named") << u"new"_s << MB::Yes << u"-"_s << u"message"_s;
+        QTest::newRow("close, no") << u"close"_s << MB::No << u"-"_s << u"message"_s;
+        QTest::newRow("close, yes, save as cancelled")
+            << u"close"_s << MB::Yes << u"cancel"_s << u"message,save"_s;
+    }
+    void unsavedChangesQuestion() {
+        QFETCH(QString, command);
+        QFETCH(MessageButton, answer);
+        QFETCH(QString, saveAs);
+        Harness h;
+        const QString file = h.dir.filePath(u"doc.txt"_s);
+        if (saveAs == u"-") {
+            writeFile(file, "doc");
+            h.dialogs.answerFile(file);
+            h.form().FileOpen();
+            h.dialogs.asked.clear();
+        }
+        h.form().show();
+        h.editor().insertPlainText(u"+"_s);
+        h.dialogs.answerMessage(answer);
+        saveAs == u"file" ? h.dialogs.answerFile(file) : h.dialogs.answerCancel();
+        command == u"open" ? h.form().FileOpen()
+                           : (command == u"new" ? h.form().FileNew() : void(h.form().close()));
+        QCOMPARE(h.dialogs.messageTexts().first(),
+                 u"Save changes to %1?"_s.arg(saveAs == u"-" ? file : u"Untitled"_s));
+        QCOMPARE(h.dialogs.asked.first().message.buttons, MB::Yes | MB::No | MB::Cancel);
+        QTEST(h.askedKinds(), "kinds");
+        QCOMPARE(readFile(file).contains('+'), answer == MB::Yes && saveAs != u"cancel");
+        const bool goesOn = answer != MB::Cancel && saveAs != u"cancel";
+        QCOMPARE(h.form().isVisible() && !h.editor().toPlainText().isEmpty(),
+                 !goesOn || command == u"open");
+        QVERIFY(goesOn || h.form().editorTemplate().isModified());
+    }
+
+    // A file that cannot be read or written leaves text, name and flag as they were.
+    void failuresLeaveTheDocumentAsItWas_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("open too big") << u"big.txt"_s << u"Text exceeds memo capacity."_s;
+        QTest::newRow("save as, no directory") << u"no/x.txt"_s << u"Cannot create file %1."_s;
+    }
+    void failuresLeaveTheDocumentAsItWas() {
+        QFETCH(QString, target);
+        QFETCH(QString, failure);
+        const bool open = QByteArray(QTest::currentDataTag()).startsWith("open");
+        Harness h;
+        const QString path = h.dir.filePath(target);
+        writeFile(h.dir.filePath(u"big.txt"_s), QByteArray(11, 'x'));
+        h.form().editorTemplate().setCapacity(10);
+        h.editor().insertPlainText(u"kept"_s);
+        open ? h.dialogs.answerMessage(MB::No) : h.dialogs.answerFile(path);  // save changes?
+        open ? h.dialogs.answerFile(path) : h.dialogs.answerMessage(MB::Ok);
+        h.dialogs.answerMessage(MB::Ok);
+        open ? h.form().FileOpen() : h.form().FileSaveAs();
+        QCOMPARE(h.dialogs.messageTexts().last(), failure.replace(u"%1"_s, path));
+        QCOMPARE(h.editor().toPlainText() + h.form().currentFileName(), u"keptUntitled"_s);
+        QVERIFY(h.form().editorTemplate().isModified());
+    }
+
+    // Read-only blocks typing and Undo, not Save; New keeps it, the next Open decides.
+    void readOnlyAndBytesThroughTheForm() {
+        Harness h;
+        const QString file = h.dir.filePath(u"ro.txt"_s);
+        writeFile(file, "caf\xe9\240\nfixed");
+        h.dialogs.answerFile(file, false);
+        h.form().FileOpen();
+        h.editor().insertPlainText(u"\u20ac"_s);
+        h.form().FileSave();
+        h.dialogs.answerFile(file, true);
+        h.form().FileOpen();  // the same text: the editor keeps its history
+        QTest::keyClicks(&h.editor(), u"typed"_s);
+        h.form().EditUndo();
+        h.form().FileSave();
+        QCOMPARE(readFile(file), QByteArray("\x80"
+                                            "caf\xe9\240\r\nfixed"));
+        h.form().FileNew();
+        QVERIFY(h.editor().isReadOnly());
+        h.dialogs.answerFile(file, false);
+        h.form().FileOpen();
+        QVERIFY(!h.editor().isReadOnly());
+    }
+
+    // Menu and button alike open the press run only for a text with the placeholder.
+    void pressRunGate() {
+        for (const QString& text : {u"copy @serial@"_s, u"a\nNo. @SERIAL@ of 100"_s}) {
+            const bool opens = text.contains(u"@SERIAL@");
+            for (const bool viaMenu : {true, false}) {
+                Harness h;
+                h.form().show();
+                h.editor().insertPlainText(text);
+                h.dialogs.answerMessage(MB::Ok);
+                viaMenu ? h.form().menuBar()->actions().at(2)->trigger()
+                        : h.form().findChild<QToolButton*>(u"SpeedButton7"_s)->click();
+                QCOMPARE(h.windows.PressRun().isVisible() && !h.form().isVisible(), opens);
+                QCOMPARE(h.dialogs.messageTexts().join(u'|'),
+                         opens ? QString() : u"Text area MUST contain the @SERIAL@ variable"_s);
+            }
+        }
+    }
+
+    // The program's icon comes along; hints of tool buttons and of the
+    // program's other windows show on the status line.
+    void iconAndHints() {
+        Harness h;
+        QVERIFY(!h.form().windowIcon().pixmap(32).isNull());
+        const auto* status = h.form().findChild<QStatusBar*>(u"StatusLine"_s);
+        const auto hover = [](QWidget* widget, bool enter) {
+            QEnterEvent entering(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QEvent leaving(QEvent::Leave);
+            QApplication::sendEvent(widget, enter ? static_cast<QEvent*>(&entering) : &leaving);
+        };
+        hover(h.form().findChild<QToolButton*>(u"SpeedButton3"_s), true);
+        QCOMPARE(status->currentMessage(), u"Save"_s);
+        QLineEdit elsewhere;
+        elsewhere.setStatusTip(u"Serial number of the first copy"_s);
+        elsewhere.show();
+        hover(&elsewhere, true);
+        QCOMPARE(status->currentMessage(), u"Serial number of the first copy"_s);
+        hover(&elsewhere, false);
+        QVERIFY(status->currentMessage().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -1,0 +1,242 @@
+// The press run window: its fields, and a run as the user sees it, with the
+// document in the editor never touched.
+#include "appwindows.h"
+#include "fakedialogs.h"
+#include "gnupghome.h"
+#include "mainform.h"
+#include "pressjob.h"
+#include "pressrig.h"
+#include "pressrun.h"
+#include "spinarrows.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+const QString kTemplate = u"Offer @SERIAL@\nplain\nref @SERIAL@ @SERIAL@\n"_s;
+const QString kDone = u"The Sealmill has run!"_s;
+
+class TestPressRun : public QObject {
+    Q_OBJECT
+
+    FakeDialogs dialogs_;
+    AppWindows windows_{dialogs_};
+    TPressRun& w = windows_.PressRun();
+
+private Q_SLOTS:
+    void init() {
+        w.SerialFrom()->setText(u"5"_s);
+        w.SerialTo()->setText(u"9"_s);
+        w.show();
+        dialogs_.asked.clear();
+    }
+
+    // From 5-9, select one field, then '#' keys, '^' arrow clicks, '=' pastes, others typed.
+    void serialRules_data() {
+        QTest::addColumn<bool>("onFrom");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("to 2 pulls from down") << false << u"2"_s << u"2-2"_s << 0;
+        QTest::newRow("from 12 pulls to up") << true << u"12"_s << u"12-12"_s << 0;
+        QTest::newRow("from emptied") << true << u"#End|#Backspace"_s << u"1-9"_s << 1;
+        QTest::newRow("filtered keys") << true << u"#End| -+a$"_s << u"5-9"_s << 0;
+        QTest::newRow("letters with modifiers")
+            << true << u"#End|#Alt+X|#Meta+Q|#Ctrl+Alt+K"_s << u"5-9"_s << 0;
+        QTest::newRow("pasted 12a") << true << u"=12a"_s << u"1-9"_s << 1;
+        QTest::newRow("down at 1") << true << u"1|^dn|#Down"_s << u"1-9"_s << 0;
+        QTest::newRow("to down pulls from") << false << u"5|^dn"_s << u"4-4"_s << 0;
+    }
+    void serialRules() {
+        QFETCH(bool, onFrom);
+        QFETCH(QString, script);
+        QFETCH(int, boxes);
+        QLineEdit* field = onFrom ? w.SerialFrom() : w.SerialTo();
+        SpinArrows* arrows = onFrom ? w.UpDown1() : w.UpDown2();
+        field->setFocus();
+        field->selectAll();
+        for (const QString& step : script.split(u'|')) {
+            if (step.startsWith(u'#')) {
+                QTest::keySequence(field, QKeySequence(step.mid(1)));
+            } else if (step.startsWith(u'^')) {
+                QTest::mouseClick(step == u"^up" ? arrows->upButton() : arrows->downButton(),
+                                  Qt::LeftButton);
+            } else if (step.startsWith(u'=')) {
+                QGuiApplication::clipboard()->setText(step.mid(1));
+                QTest::keySequence(field, QKeySequence::Paste);
+            } else {
+                QTest::keyClicks(field, step);
+            }
+        }
+        QTEST(w.SerialFrom()->text() + u'-' + w.SerialTo()->text(), "range");
+        QCOMPARE(dialogs_.messageTexts(),
+                 QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
+    }
+
+    // Escape, Close and minimising hide the window and keep its settings;
+    // cancelled choosers keep the paths.
+    void closingKeepsSettings() {
+        w.RunName()->setText(u"x-@SERIAL@"_s);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.SerialTo()->setFocus();
+        QTest::keyClick(w.SerialTo(), Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        w.show();
+        QCOMPARE(w.RunName()->text(), u"x-@SERIAL@"_s);
+        QTest::mouseClick(w.CancelBtn(), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        // Minimised while idle: the main window comes back instead.
+        w.show();
+        windows_.MainForm().hide();
+        w.setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!w.isVisible() && windows_.MainForm().isVisible());
+        w.show();
+        QVERIFY(!w.isMinimized());
+
+        const QString paths = w.PGPdir()->text() + w.RUNdir()->text();
+        dialogs_.answerCancel();
+        dialogs_.answerCancel();
+        QTest::mouseClick(w.findChild<QToolButton*>(u"SpeedButton1"_s), Qt::LeftButton);
+        QTest::mouseClick(w.findChild<QToolButton*>(u"SpeedButton2"_s), Qt::LeftButton);
+        QCOMPARE(w.PGPdir()->text() + w.RUNdir()->text(), paths);
+    }
+
+    // Runs 5..9 with the stand-in signer, or a real one ("real ...") with a
+    // throw-away GnuPG key. %1 in a message: the output directory.
+    void run_data() {
+        QTest::addColumn<QByteArray>("signer");  // FAKESIGNER_ settings
+        QTest::addColumn<QString>("obstacle");   // a file already in the output directory
+        QTest::addColumn<QString>("cancel");     // "", "once" or "twice", during the first number
+        QTest::addColumn<int>("outputs");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("stays");  // the window stays open
+        QTest::newRow("5..9, a second Run ignored")
+            << QByteArray() << QString() << QString() << 5 << kDone << false;
+        QTest::newRow("output directory of 35 characters")
+            << QByteArray() << QString() << QString() << 0 << u"Output path too long! Sorry..."_s
+            << true;
+        QTest::newRow("output 7 exists")
+            << QByteArray() << u"Sealmilled-file-7.txt"_s << QString() << 2
+            << u"%1/Sealmilled-file-7.txt already exists!\rOverwrite not supported"_s << true;
+        QTest::newRow("signer exit 11 on 6")
+            << QByteArray("FAIL_AT=2;EXIT=11;PRINT=gpg: no such key") << QString() << QString() << 1
+            << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s << true;
+        QTest::newRow("snapshot left behind")
+            << QByteArray() << u"SealmillTemplate.tmp"_s << QString() << 0
+            << u"Cannot create file %1/SealmillTemplate.tmp."_s << true;
+        QTest::newRow("cancel once")
+            << QByteArray("SLEEP_MS=400") << QString() << u"once"_s << 1 << QString() << false;
+        QTest::newRow("cancel twice")
+            << QByteArray("SLEEP_MS=60000") << QString() << u"twice"_s << 0 << QString() << true;
+        QTest::newRow("real pgpgpg")
+            << QByteArray("real") << QString() << QString() << 5 << kDone << false;
+        QTest::newRow("real built-in signer")
+            << QByteArray("real builtin") << QString() << QString() << 5 << kDone << false;
+        QTest::newRow("real built-in signer, wrong pass phrase")
+            << QByteArray("real builtin wrong") << QString() << QString() << 0
+            << u"Wrong pass phrase for "_s + GnupgHome::userId() << true;
+    }
+    void run() {
+        QFETCH(QByteArray, signer);
+        QFETCH(QString, obstacle);
+        QFETCH(QString, cancel);
+        QFETCH(QString, message);
+        QFETCH(bool, stays);
+        std::optional<GnupgHome> home;
+        if (signer.startsWith("real")) {
+            if (GnupgHome::gpgProgram().isEmpty() || GnupgHome::pgpgpgProgram().isEmpty()) {
+                QSKIP("gpg and pgpgpg are needed (./dev installs them)");
+            }
+            home.emplace();
+            QVERIFY2(home->isReady(), qPrintable(home->error()));
+        }
+        QTemporaryDir temp(u"/tmp/sm-XXXXXX"_s);
+        // 34 characters, the most taken; one more is refused.
+        const QString dir = temp.filePath(QString(message.startsWith(u"Output") ? 20 : 19, u'd'));
+        QVERIFY(QDir().mkdir(dir));
+        const FakeSignerSettings settings("COUNTER=" + QFile::encodeName(temp.filePath(u"n"_s)) +
+                                          ';' + signer);
+        if (!obstacle.isEmpty()) {
+            QFile(dir + u'/' + obstacle).open(QIODevice::WriteOnly);
+        }
+        FakeDialogs dialogs;
+        AppWindows windows(dialogs);
+        TPressRun& press = windows.PressRun();
+        QPlainTextEdit& editor = *windows.MainForm().editor();
+        editor.setPlainText(u"Offer\nplain\nref @SERIAL@ @SERIAL@\n"_s);
+        editor.moveCursor(QTextCursor::Start);
+        editor.moveCursor(QTextCursor::EndOfWord);
+        QTest::keyClicks(&editor, u" @SERIAL@"_s);  // an edit the user can undo
+        QCOMPARE(editor.toPlainText(), kTemplate);
+        windows.MainForm().PressRun1Click();
+        press.PGPdir()->setText(home ? GnupgHome::pgpgpgProgram()
+                                     : QStringLiteral(SEALMILL_FAKE_SIGNER));
+        press.builtinSignerBox()->setChecked(signer.contains("builtin"));
+        press.RUNdir()->setText(dir);
+        press.PGPid()->setText(GnupgHome::userId());
+        press.PassPhrase()->setText(signer.contains("wrong") ? u"mill"_s : GnupgHome::passPhrase());
+        QList<int> positions;
+        bool mainShown = false;
+        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged, [&](int value) {
+            positions << value;
+            mainShown = mainShown || windows.MainForm().isVisible();
+        });
+
+        QTest::mouseClick(press.Run(), Qt::LeftButton);
+        if (press.isRunning()) {
+            QTest::mouseClick(press.Run(), Qt::LeftButton);
+        }
+        if (!cancel.isEmpty()) {
+            QTest::mouseClick(press.CancelBtn(), Qt::LeftButton);
+            QVERIFY(press.StatusBar()->currentMessage().contains(u"Press Cancel again"_s));
+            QVERIFY(press.isVisible());
+        }
+        if (cancel == u"twice") {
+            press.close();  // the close box
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!press.isRunning(), 60000);
+
+        QStringList outputs = QDir(dir).entryList({u"Sealmilled-file-*"_s});
+        outputs.removeOne(obstacle);
+        QTEST(static_cast<int>(outputs.size()), "outputs");
+        for (const QString& name : outputs) {
+            const QByteArray n = name.sliced(16).chopped(4).toLatin1();
+            QVERIFY(!home || home->goodSignatureBy(dir + u'/' + name) == home->fingerprint());
+            QVERIFY(!home || home->signedText(dir + u'/' + name).replace("\r\n", "\n") ==
+                                 "Offer " + n + "\nplain\nref " + n + " @SERIAL@\n");
+        }
+        QCOMPARE(QDir(dir).entryList(QDir::Files).filter(u".tmp"_s),
+                 obstacle.endsWith(u".tmp") ? QStringList{obstacle} : QStringList());
+        QCOMPARE(dialogs.messageTexts(),
+                 message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir)});
+        QCOMPARE(dialogs.asked.value(0).message.details.contains(u"gpg: no such key"_s),
+                 signer.contains("PRINT=gpg"));
+        QCOMPARE(press.isVisible(), stays);
+        QCOMPARE(windows.MainForm().isVisible(), !stays);
+        QVERIFY(!mainShown);
+        QCOMPARE(press.CancelBtn()->text(), u"&Close"_s);
+        QCOMPARE(press.StatusBar()->currentMessage(), TPressRun::kIdleStatus);
+        QVERIFY(!message.startsWith(kDone) || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
+        // The document is the user's, with its flag and its undo history.
+        QCOMPARE(editor.toPlainText(), kTemplate);
+        QVERIFY(editor.document()->isModified());
+        editor.undo();
+        QCOMPARE(editor.toPlainText(), u"Offer\nplain\nref @SERIAL@ @SERIAL@\n"_s);
+    }
+};
+
+QTEST_MAIN(TestPressRun)
+#include "tst_pressrun.moc"

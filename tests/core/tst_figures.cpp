@@ -1,0 +1,68 @@
+// Numbers as the user types them and reads them: serial fields, progress
+// figures, memory sizes.
+#include "kilobytes.h"
+#include "progress.h"
+#include "serialfield.h"
+#include "systemmemory.h"
+
+#include <QTest>
+
+using namespace sealmill;
+using namespace Qt::StringLiterals;
+
+class TestFigures : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void serialFields_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<qint32>>("number");
+        const auto row = [](const QString& text, std::optional<qint32> number) {
+            QTest::addRow("'%s'", qPrintable(text)) << text << number;
+        };
+        row(u"  12"_s, 12);
+        row(u"+7"_s, 7);
+        row(u"-3"_s, -3);
+        row(u"$ff"_s, 255);
+        row(u"$FFFFFFFF"_s, -1);  // a 32-bit pattern
+        row(u"2147483647"_s, 2147483647);
+        row(u"-2147483648"_s, -2147483647 - 1);
+        for (const QString& bad : {u"2147483648"_s, u"-2147483649"_s, u"$100000000"_s, u"$"_s,
+                                   u"-$1"_s, u"12 "_s, u""_s, u"-"_s, u"\t1"_s, u"\u0661"_s}) {
+            row(bad, std::nullopt);
+        }
+    }
+    void serialFields() {
+        QFETCH(QString, text);
+        QTEST(readSerialField(text), "number");
+    }
+
+    // Each step rounded to a 64-bit significand, then ties to even: 59 of
+    // 200 is 29, where exact arithmetic gives 29.5 and 30.
+    void progressPositions() {
+        const struct {
+            qint64 done, total, position;
+        } rows[] = {{1, 8, 12}, {3, 8, 38}, {5, 8, 62}, {59, 200, 29}, {1LL << 32, 1LL << 32, 100}};
+        for (const auto& row : rows) {
+            QCOMPARE(progressPosition(row.done, row.total), row.position);
+        }
+    }
+
+    void memoryFigures() {
+        QCOMPARE(kilobytesText(16777215ULL), u"16,383 KB"_s);        // truncated
+        QCOMPARE(kilobytesText(~0ULL), u"18014398509481,983 KB"_s);  // one comma only
+        QCOMPARE(kilobytesText(999ULL * 1024ULL + 1023ULL), u"999 KB"_s);
+        // Old kernels have no MemAvailable, and MemFree is not the same thing.
+        const auto percent = [](const char* meminfo) {
+            return availablePercentFromMeminfo(meminfo).value_or(-1);
+        };
+        QCOMPARE(percent("MemTotal: 16000000 kB\nMemFree: 1 kB\nMemAvailable: 12000000 kB\n"), 75);
+        QCOMPARE(percent("MemAvailable: 0 kB\nMemTotal: 8 kB"), 0);
+        QCOMPARE(percent("MemTotal: 8 kB\nMemFree: 4 kB\n"), -1);
+        QCOMPARE(percent("MemTotal: 0 kB\nMemAvailable: 0 kB\n"), -1);
+        QCOMPARE(percent("MemTotal: 4 kB\nMemAvailable: 8 kB\n"), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFigures)
+#include "tst_figures.moc"
