@@ -7,16 +7,9 @@
 #include "qtdialogs.h"
 #include "templateprinting.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 

@@ -14,27 +14,22 @@ class TestFigures : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void serialFields_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<qint32>>("number");
-        const auto row = [](const QString& text, std::optional<qint32> number) {
-            QTest::addRow("'%s'", qPrintable(text)) << text << number;
-        };
-        row(u"  12"_s, 12);
-        row(u"+7"_s, 7);
-        row(u"-3"_s, -3);
-        row(u"$ff"_s, 255);
-        row(u"$FFFFFFFF"_s, -1);  // a 32-bit pattern
-        row(u"2147483647"_s, 2147483647);
-        row(u"-2147483648"_s, -2147483647 - 1);
+    void serialFields() {
+        const std::pair<QString, std::optional<qint32>> rows[] = {
+            {u"  12"_s, 12},
+            {u"+7"_s, 7},
+            {u"-3"_s, -3},
+            {u"$ff"_s, 255},
+            {u"$FFFFFFFF"_s, -1},
+            {u"2147483647"_s, 2147483647},
+            {u"-2147483648"_s, -2147483647 - 1}};
+        for (const auto& [text, number] : rows) {
+            QVERIFY2(readSerialField(text) == number, qPrintable(text));
+        }
         for (const QString& bad : {u"2147483648"_s, u"-2147483649"_s, u"$100000000"_s, u"$"_s,
                                    u"-$1"_s, u"12 "_s, u""_s, u"-"_s, u"\t1"_s, u"\u0661"_s}) {
-            row(bad, std::nullopt);
+            QVERIFY2(!readSerialField(bad), qPrintable(bad));
         }
-    }
-    void serialFields() {
-        QFETCH(QString, text);
-        QTEST(readSerialField(text), "number");
     }
 
     // Each step rounded to a 64-bit significand, then ties to even: 59 of

@@ -3,9 +3,7 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <csignal>
 
 using namespace sealmill;

@@ -1,8 +1,6 @@
 #include "signerlocation.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include <unistd.h>
 

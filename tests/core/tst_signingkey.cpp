@@ -4,9 +4,7 @@
 #include "signingkey.h"
 
 #include <sys/prctl.h>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <algorithm>
 
 using namespace sealmill;
@@ -104,28 +102,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");  // "rsa" picks the RSA key's fingerprint
         QTest::addColumn<bool>("rightPassPhrase");
         QTest::addColumn<std::optional<KeyProblem>>("problem");
-        const QString pass = GnupgHome::passPhrase();
-        QTest::newRow("by e-mail")
-            << From::Keyring << u"test@example.invalid"_s << true << std::optional<KeyProblem>();
-        QTest::newRow("RSA by fingerprint")
-            << From::Keyring << u"rsa"_s << true << std::optional<KeyProblem>();
-        QTest::newRow("armoured file")
-            << From::ArmouredFile << u"rsa"_s << true << std::optional<KeyProblem>();
-        QTest::newRow("several match")
-            << From::Keyring << u"Sealmill"_s << true << std::optional(KeyProblem::SeveralKeys);
-        QTest::newRow("none matches") << From::Keyring << u"nobody@example.invalid"_s << true
-                                      << std::optional(KeyProblem::NoSuchKey);
-        QTest::newRow("wrong pass phrase, agent warm")
-            << From::Keyring << u"test@example.invalid"_s << false
-            << std::optional(KeyProblem::WrongPassPhrase);
-        QTest::newRow("file, wrong pass phrase")
-            << From::BinaryFile << u""_s << false << std::optional(KeyProblem::WrongPassPhrase);
-        QTest::newRow("no file") << From::NoFile << u""_s << true
-                                 << std::optional(KeyProblem::KeyFileUnusable);
-        QTest::newRow("file of text")
-            << From::TextFile << u""_s << true << std::optional(KeyProblem::KeyFileUnusable);
-        QTest::newRow("no gpg") << From::NoGpg << u"test@example.invalid"_s << true
-                                << std::optional(KeyProblem::GpgNotInstalled);
+        const auto row = [](const char* name, From from, const QString& key, bool rightPassPhrase,
+                            std::optional<KeyProblem> problem) {
+            QTest::newRow(name) << from << key << rightPassPhrase << problem;
+        };
+        row("by e-mail", From::Keyring, u"test@example.invalid"_s, true, {});
+        row("RSA by fingerprint", From::Keyring, u"rsa"_s, true, {});
+        row("armoured file", From::ArmouredFile, u"rsa"_s, true, {});
+        row("several match", From::Keyring, u"Sealmill"_s, true, KeyProblem::SeveralKeys);
+        row("none matches", From::Keyring, u"nobody@example.invalid"_s, true,
+            KeyProblem::NoSuchKey);
+        row("wrong pass phrase, agent warm", From::Keyring, u"test@example.invalid"_s, false,
+            KeyProblem::WrongPassPhrase);
+        row("file, wrong pass phrase", From::BinaryFile, {}, false, KeyProblem::WrongPassPhrase);
+        row("no file", From::NoFile, {}, true, KeyProblem::KeyFileUnusable);
+        row("file of text", From::TextFile, {}, true, KeyProblem::KeyFileUnusable);
+        row("no gpg", From::NoGpg, u"test@example.invalid"_s, true, KeyProblem::GpgNotInstalled);
     }
     void loadsTheKey() {
         QFETCH(From, from);
@@ -183,27 +175,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("listing");
         QTest::addColumn<int>("part");  // -1: refused with `problem`
         QTest::addColumn<KeyProblem>("problem");
+        const auto row = [](const char* name, const QByteArray& listing, int part,
+                            KeyProblem problem = KeyProblem::CannotSign) {
+            QTest::newRow(name) << listing << part << problem;
+        };
         const QByteArray primary =
-            "sec:u:255:22:A:100:::u:::scSC:::+:\nfpr:::::::::P:\n"
-            "uid:u::::1::X::Ann \\x3a <a@b>::\n";
-        QTest::newRow("newest signing subkey") << primary +
-                                                      "ssb:u:255:22:B:300::::::s:::+:\n"
-                                                      "ssb:u:255:22:C:200::::::s:::+:\n"
-                                               << 1 << KeyProblem::CannotSign;
-        QTest::newRow("subkey secret missing") << primary + "ssb:u:255:22:B:300::::::s:::#:\n"
-                                               << 0 << KeyProblem::CannotSign;
-        QTest::newRow("expired subkey") << primary +
-                                               "ssb:e:255:22:B:300::::::s:::+:\n"
-                                               "ssb:u:255:22:C:200::::::e:::+:\n"
-                                        << 0 << KeyProblem::CannotSign;
-        QTest::newRow("subkey on a card") << primary + "ssb:u:255:22:B:300::::::s:::D2760001:\n"
-                                          << -1 << KeyProblem::OnSmartcard;
-        QTest::newRow("encryption only") << "sec:u:255:22:A:100:::u:::cE:::+:\n"
-                                            "ssb:u:255:18:B:300::::::e:::+:\n"_ba
-                                         << -1 << KeyProblem::CannotSign;
-        QTest::newRow("revoked") << "sec:r:255:22:A:100:::u:::sc:::+:\n"
-                                    "ssb:u:255:22:B:300::::::s:::+:\n"_ba
-                                 << -1 << KeyProblem::CannotSign;
+            "sec:u:255:22:A:100:::u:::scSC:::+:\nfpr:::::::::P:\nuid:u::::1::X::Ann \\x3a "
+            "<a@b>::\n";
+        row("newest signing subkey",
+            primary + "ssb:u:255:22:B:300::::::s:::+:\nssb:u:255:22:C:200::::::s:::+:\n", 1);
+        row("subkey secret missing", primary + "ssb:u:255:22:B:300::::::s:::#:\n", 0);
+        row("expired subkey",
+            primary + "ssb:e:255:22:B:300::::::s:::+:\nssb:u:255:22:C:200::::::e:::+:\n", 0);
+        row("subkey on a card", primary + "ssb:u:255:22:B:300::::::s:::D2760001:\n", -1,
+            KeyProblem::OnSmartcard);
+        row("encryption only", "sec:u:255:22:A:100:::u:::cE:::+:\nssb:u:255:18:B:300::::::e:::+:\n",
+            -1);
+        row("revoked", "sec:r:255:22:A:100:::u:::sc:::+:\nssb:u:255:22:B:300::::::s:::+:\n", -1);
     }
     void choosesThePartGpgSignsWith() {
         QFETCH(QByteArray, listing);

@@ -31,16 +31,41 @@ public:
         answers_.append({{Kind::OpenFile, Kind::SaveFile, Kind::Directory, Kind::Print}});
     }
 
-    MessageButton message(QWidget* parent, const MessageRequest& request) override;
-    std::optional<FileDialogResult> openFile(QWidget* parent,
-                                             const FileDialogRequest& request) override;
-    std::optional<FileDialogResult> saveFile(QWidget* parent,
-                                             const FileDialogRequest& request) override;
-    std::optional<QString> directory(QWidget* parent, const DirectoryRequest& request) override;
-    bool print(QWidget* parent, QPrinter& printer, PrintDialogKind kind) override;
+    MessageButton message(QWidget* /*parent*/, const MessageRequest& request) override {
+        const auto answer = take(Kind::Message, request);
+        return answer ? answer->button : escapeAnswer(request.buttons);
+    }
+    std::optional<FileDialogResult> openFile(QWidget* /*parent*/,
+                                             const FileDialogRequest& /*request*/) override {
+        return take(Kind::OpenFile).value_or(Answer()).file;
+    }
+    std::optional<FileDialogResult> saveFile(QWidget* /*parent*/,
+                                             const FileDialogRequest& /*request*/) override {
+        return take(Kind::SaveFile).value_or(Answer()).file;
+    }
+    std::optional<QString> directory(QWidget* /*parent*/,
+                                     const DirectoryRequest& /*request*/) override {
+        (void)take(Kind::Directory);
+        return std::nullopt;
+    }
+    bool print(QWidget* /*parent*/, QPrinter& printer, PrintDialogKind /*kind*/) override {
+        const Answer answer = take(Kind::Print).value_or(Answer());
+        if (answer.choose) {
+            answer.choose(printer);
+        }
+        return answer.accepted;
+    }
 
     QList<Question> asked;
-    [[nodiscard]] QStringList messageTexts() const;  // of all message boxes, in order
+    [[nodiscard]] QStringList messageTexts() const {  // of all message boxes, in order
+        QStringList texts;
+        for (const Question& q : asked) {
+            if (q.kind == Kind::Message) {
+                texts.append(q.message.text);
+            }
+        }
+        return texts;
+    }
 
 private:
     struct Answer {
@@ -50,7 +75,13 @@ private:
         bool accepted = false;
         std::function<void(QPrinter&)> choose = {};
     };
-    std::optional<Answer> take(Kind kind, const MessageRequest& message = {});
+    std::optional<Answer> take(Kind kind, const MessageRequest& message = {}) {
+        asked.append({kind, message});
+        if (answers_.isEmpty() || !answers_.constFirst().fits.contains(kind)) {
+            return std::nullopt;
+        }
+        return answers_.takeFirst();
+    }
 
     QList<Answer> answers_;
 };

@@ -27,12 +27,6 @@
 
 namespace {
 
-int envInt(const char* name, int fallback) {
-    bool ok = false;
-    const int value = qgetenv(name).toInt(&ok);
-    return ok ? value : fallback;
-}
-
 QByteArray optionValue(const QByteArrayList& args, const QByteArray& option) {
     const qsizetype at = args.indexOf(option);
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : QByteArray();
@@ -88,7 +82,8 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         args.append(QByteArray(argv[i]));  // NOLINT: argv is a C array
     }
-    QThread::msleep(static_cast<unsigned long>(std::max(0, envInt("FAKESIGNER_SLEEP_MS", 0))));
+    QThread::msleep(static_cast<unsigned long>(
+        std::max(0, qEnvironmentVariableIntValue("FAKESIGNER_SLEEP_MS"))));
     if (qgetenv("FAKESIGNER_READ_STDIN") == "1") {
         QFile in;
         const qint64 bytes = in.open(stdin, QIODevice::ReadOnly) ? in.readAll().size() : 0;
@@ -103,14 +98,17 @@ int main(int argc, char* argv[]) {
     writeFile(qgetenv("FAKESIGNER_LOG"), args.join('\x1f') + '\n',
               QIODevice::WriteOnly | QIODevice::Append);
     const QByteArray text = qgetenv("FAKESIGNER_PRINT");
-    for (int i = text.isEmpty() ? 0 : envInt("FAKESIGNER_REPEAT", 1); i > 0; --i) {
+    for (int i = text.isEmpty() ? 0
+                                : std::max(1, qEnvironmentVariableIntValue("FAKESIGNER_REPEAT"));
+         i > 0; --i) {
         std::fwrite(text.constData(), 1, text.size(), stdout);
         std::fwrite(text.constData(), 1, text.size(), stderr);
     }
     std::fflush(stdout);
-    const int failAt = envInt("FAKESIGNER_FAIL_AT", 0);
+    const int failAt = qEnvironmentVariableIntValue("FAKESIGNER_FAIL_AT");
     const bool failing = failAt == 0 || call == failAt;
-    if (const int signal = envInt("FAKESIGNER_SIGNAL", 0); signal > 0 && failing) {
+    if (const int signal = qEnvironmentVariableIntValue("FAKESIGNER_SIGNAL");
+        signal > 0 && failing) {
         std::signal(signal, SIG_DFL);  // a sanitizer's handler would turn it into an exit
         std::raise(signal);
         std::_Exit(128 + signal);  // the signal was ignored
@@ -124,5 +122,5 @@ int main(int argc, char* argv[]) {
                       "\n-----END PGP SIGNATURE-----\n",
                   QIODevice::WriteOnly | QIODevice::Truncate);
     }
-    return failing ? envInt("FAKESIGNER_EXIT", 0) : 0;
+    return failing ? qEnvironmentVariableIntValue("FAKESIGNER_EXIT") : 0;
 }

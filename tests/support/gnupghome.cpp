@@ -18,40 +18,25 @@ GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
         return;
     }
     qputenv("GNUPGHOME", QFile::encodeName(dir_.path()));
-    fingerprint_ = makeKey(userId(), u"ed25519"_s);
-    if (signingSubkey) {
-        subkeyFingerprint_ = addSigningSubkey();
+    const auto made = [this](const QStringList& arguments, const QString& key) {
+        return gpg(QStringList{u"--passphrase"_s, passPhrase()} + arguments +
+                   QStringList{u"sign"_s, u"never"_s})
+                   ? lastFingerprint(key)
+                   : QString();
+    };
+    fingerprint_ = made({u"--quick-gen-key"_s, userId(), u"ed25519"_s}, userId());
+    if (signingSubkey && !fingerprint_.isEmpty()) {
+        subkeyFingerprint_ = made({u"--quick-add-key"_s, fingerprint_, u"ed25519"_s}, fingerprint_);
     }
     if (rsaBits > 0) {
-        rsaFingerprint_ = makeKey(rsaUserId(), u"rsa%1"_s.arg(rsaBits));
+        rsaFingerprint_ =
+            made({u"--quick-gen-key"_s, rsaUserId(), u"rsa%1"_s.arg(rsaBits)}, rsaUserId());
     }
     if ((signingSubkey && subkeyFingerprint_.isEmpty()) ||
         (rsaBits > 0 && rsaFingerprint_.isEmpty())) {
         fingerprint_.clear();
     }
     error_ = isReady() ? QString() : u"key generation failed"_s;
-}
-
-QString GnupgHome::makeKey(const QString& userId, const QString& algorithm) {
-    return runGpg({u"--passphrase"_s, passPhrase(), u"--quick-gen-key"_s, userId, algorithm,
-                   u"sign"_s, u"never"_s})
-               ? lastFingerprint(userId)
-               : QString();
-}
-
-QString GnupgHome::addSigningSubkey() {
-    return !fingerprint_.isEmpty() && runGpg({u"--passphrase"_s, passPhrase(), u"--quick-add-key"_s,
-                                              fingerprint_, u"ed25519"_s, u"sign"_s, u"never"_s})
-               ? lastFingerprint(fingerprint_)
-               : QString();
-}
-
-QString GnupgHome::lastFingerprint(const QString& key) const {
-    QByteArray listing;
-    const qsizetype at = runGpg({u"--with-colons"_s, u"--list-secret-keys"_s, key}, &listing)
-                             ? listing.lastIndexOf("\nfpr:")
-                             : -1;
-    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
 }
 
 GnupgHome::~GnupgHome() {
@@ -64,46 +49,44 @@ GnupgHome::~GnupgHome() {
     }
 }
 
+QString GnupgHome::lastFingerprint(const QString& key) const {
+    const QByteArray listing =
+        gpg({u"--with-colons"_s, u"--list-secret-keys"_s, key}).value_or(QByteArray());
+    const qsizetype at = listing.lastIndexOf("\nfpr:");
+    return at < 0 ? QString() : QString::fromLatin1(listing.mid(at + 1).split(':').value(9));
+}
+
 QString GnupgHome::goodSignatureBy(const QString& file) const {
-    QByteArray status;
-    const bool good = runGpg({u"--status-fd"_s, u"1"_s, u"--verify"_s, file}, &status) &&
-                      status.contains("[GNUPG:] GOODSIG ");
+    const QByteArray status =
+        gpg({u"--status-fd"_s, u"1"_s, u"--verify"_s, file}).value_or(QByteArray());
     const qsizetype at = status.indexOf("[GNUPG:] VALIDSIG ");
-    return good && at >= 0 ? QString::fromLatin1(status.mid(at + 18).split(' ').value(0))
-                           : QString();
+    return at < 0 ? QString() : QString::fromLatin1(status.mid(at + 18).split(' ').value(0));
 }
 
 QByteArray GnupgHome::signedText(const QString& file) const {
-    QByteArray text;
-    return runGpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}, &text) ? text : QByteArray();
+    return gpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}).value_or(QByteArray());
 }
 
 QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) const {
-    QByteArray text;
-    return runGpg({u"--passphrase"_s, passPhrase(), u"--local-user"_s, userId, u"--output"_s,
-                   u"-"_s, u"--clearsign"_s, file},
-                  &text)
-               ? text
-               : QByteArray();
+    return gpg({u"--passphrase"_s, passPhrase(), u"--local-user"_s, userId, u"--output"_s, u"-"_s,
+                u"--clearsign"_s, file})
+        .value_or(QByteArray());
 }
 
 QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured) const {
-    QByteArray key;
-    QStringList arguments{u"--passphrase"_s, passPhrase(), u"--export-secret-keys"_s, fingerprint};
-    if (armoured) {
-        arguments.prepend(u"--armor"_s);
-    }
-    return runGpg(arguments, &key) ? key : QByteArray();
+    const QStringList armour = armoured ? QStringList{u"--armor"_s} : QStringList();
+    return gpg(armour +
+               QStringList{u"--passphrase"_s, passPhrase(), u"--export-secret-keys"_s, fingerprint})
+        .value_or(QByteArray());
 }
 
-bool GnupgHome::runGpg(const QStringList& arguments, QByteArray* out) const {
+std::optional<QByteArray> GnupgHome::gpg(const QStringList& arguments) const {
     QProcess gpg;
     gpg.setStandardInputFile(QProcess::nullDevice());
     gpg.start(gpgProgram(), QStringList{u"--batch"_s, u"--homedir"_s, dir_.path()} + arguments);
-    const bool ok = gpg.waitForFinished(120000) && gpg.exitStatus() == QProcess::NormalExit &&
-                    gpg.exitCode() == 0;
-    if (out != nullptr) {
-        *out = gpg.readAllStandardOutput();
+    if (!gpg.waitForFinished(120000) || gpg.exitStatus() != QProcess::NormalExit ||
+        gpg.exitCode() != 0) {
+        return std::nullopt;
     }
-    return ok;
+    return gpg.readAllStandardOutput();
 }

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 
 // A throw-away GnuPG home with one ed25519 signing key and, when asked, a newer ed25519 signing
 // subkey of it (which gpg then signs with) and an RSA key of `rsaBits` bits, all with the same
@@ -40,9 +41,8 @@ public:
     [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured) const;
 
 private:
-    bool runGpg(const QStringList& arguments, QByteArray* out = nullptr) const;
-    QString makeKey(const QString& userId, const QString& algorithm);
-    QString addSigningSubkey();
+    // What gpg printed, nothing when it failed.
+    [[nodiscard]] std::optional<QByteArray> gpg(const QStringList& arguments) const;
     // The fingerprint of the last key or subkey gpg lists for `key`.
     [[nodiscard]] QString lastFingerprint(const QString& key) const;
 

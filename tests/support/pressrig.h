@@ -4,26 +4,56 @@
 #include "programsigner.h"
 #include "storedpresssettings.h"
 
-#include <QByteArray>
-#include <QStringList>
-#include <QTemporaryDir>
+#include <QtTest>
 #include <optional>
 
 // A press job with the real signer launch and the signer stand-in, pressing
 // into <short temporary path>/out as "out<n>.asc", numbers 1 to 1.
 struct PressRig {
-    explicit PressRig(const QString& templateText = QStringLiteral("Serial @SERIAL@\nfixed\n"));
+    explicit PressRig(const QString& templateText = QStringLiteral("Serial @SERIAL@\nfixed\n"))
+        : text{templateText, sealmill::TextEncoding::Utf8}, job(settings) {
+        QDir().mkpath(outDir);
+        settings.serialFrom = settings.serialTo = QStringLiteral("1");
+        settings.runName = QStringLiteral("out@SERIAL@.asc");
+        settings.runDir = outDir;
+        settings.pgpDir = QStringLiteral(SEALMILL_FAKE_SIGNER);
+        using sealmill::PressJob;
+        QObject::connect(&job, &PressJob::started, &job, [this] { log << u"started"_qs; });
+        QObject::connect(&job, &PressJob::progressed, &job, [this](int at, const QString& status) {
+            log << QStringLiteral("progress %1 %2").arg(at).arg(status);
+        });
+        QObject::connect(&job, &PressJob::cancelling, &job, [this](qint64 serial) {
+            log << QStringLiteral("cancelling %1").arg(serial);
+        });
+        QObject::connect(&job, &PressJob::finished, &job,
+                         [this](const sealmill::PressOutcome& ended) { outcome = ended; });
+    }
 
-    // Starts the job and waits for its end; a run that never ends fails the
-    // calling test with a Refused outcome saying so.
-    sealmill::PressOutcome run();
+    // Starts the job and waits for its end in a plain event loop, as the
+    // programs run one (QTest's waits sleep between rounds). A run that never
+    // ends fails the calling test with a Refused outcome saying so.
+    sealmill::PressOutcome run() {
+        outcome.reset();
+        QEventLoop loop;
+        QObject::connect(&job, &sealmill::PressJob::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        job.start(text, signer);
+        if (!outcome) {
+            loop.exec();
+        }
+        return outcome.value_or(sealmill::PressOutcome{
+            sealmill::PressResult::Refused, QStringLiteral("never ended"), {}, 0});
+    }
 
     [[nodiscard]] QString out(const QString& name) const { return outDir + u'/' + name; }
     // Everything in the output directory, hidden entries and links included.
-    [[nodiscard]] QStringList entries() const;
+    [[nodiscard]] QStringList entries() const {
+        return QDir(outDir).entryList(
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    }
 
-    QTemporaryDir temp;
-    QString outDir;
+    QTemporaryDir temp{QStringLiteral("/tmp/sm-XXXXXX")};
+    QString outDir = temp.path() + QStringLiteral("/out");
     sealmill::TemplateFileText text;
     sealmill::StoredPressSettings settings;
     sealmill::ProgramSigner signer;
@@ -32,14 +62,33 @@ struct PressRig {
     std::optional<sealmill::PressOutcome> outcome;
 };
 
-[[nodiscard]] QByteArray contents(const QString& path);
+// The file's bytes, or "<missing>"; and a new file of `bytes`.
+[[nodiscard]] inline QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
 
 // FAKESIGNER_ settings such as "EXIT=11;PRINT=x", in the environment that the
 // signer stand-in inherits, for as long as this lives.
 class FakeSignerSettings {
 public:
-    explicit FakeSignerSettings(const QByteArray& settings);
-    ~FakeSignerSettings();
+    explicit FakeSignerSettings(const QByteArray& settings) {
+        for (const QByteArray& setting : settings.split(';')) {
+            if (const qsizetype at = setting.indexOf('='); at > 0) {
+                names_ << "FAKESIGNER_" + setting.left(at);
+                qputenv(names_.constLast().constData(), setting.mid(at + 1));
+            }
+        }
+    }
+    ~FakeSignerSettings() {
+        for (const QByteArray& name : std::as_const(names_)) {
+            qunsetenv(name.constData());
+        }
+    }
     Q_DISABLE_COPY_MOVE(FakeSignerSettings)
 
 private:
