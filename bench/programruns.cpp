@@ -3,9 +3,9 @@
 #include "appwindows.h"
 #include "benchdialogs.h"
 #include "editortemplate.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "numberedcopies.h"
-#include "pressrun.h"
+#include "pressrunwindow.h"
 #include "templatefile.h"
 
 #include <QApplication>
@@ -38,21 +38,21 @@ bool allPressed(const QString& dir, int numbers) {
 // Sets up and shows the window, then times Run Press! alone into `ms`.
 bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& signer,
                    const QString& dir, int numbers, double& ms) {
-    TPressRun& press = windows.PressRun();
-    press.SerialTo()->setText(QString::number(numbers));
-    press.SerialFrom()->setText(QStringLiteral("1"));
-    press.PGPid()->setText(QStringLiteral("Bench Key"));
-    press.PassPhrase()->setText(QStringLiteral("pass phrase"));
-    press.PGPdir()->setText(signer);
+    PressRunWindow& press = windows.pressRunWindow();
+    press.serialToField()->setText(QString::number(numbers));
+    press.serialFromField()->setText(QStringLiteral("1"));
+    press.keyIdField()->setText(QStringLiteral("Bench Key"));
+    press.passPhraseField()->setText(QStringLiteral("pass phrase"));
+    press.signerPathLabel()->setText(signer);
     press.builtinSignerBox()->setChecked(false);
-    press.RUNdir()->setText(dir);
-    windows.MainForm().hide();
+    press.outputDirLabel()->setText(dir);
+    windows.mainWindow().hide();
     press.show();
     QCoreApplication::processEvents();
     dialogs.errors.clear();
     QElapsedTimer clock;
     clock.start();
-    press.RunClick();
+    press.startRun();
     while (press.isRunning()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -67,14 +67,14 @@ bool pressInWindow(AppWindows& windows, BenchDialogs& dialogs, const QString& si
 bool openTemplate(AppWindows& windows, BenchDialogs& dialogs, const QString& templateFile) {
     dialogs.fileToOpen = templateFile;
     dialogs.errors.clear();
-    windows.PressRun().hide();
-    windows.MainForm().show();
-    windows.MainForm().FileNew();
+    windows.pressRunWindow().hide();
+    windows.mainWindow().show();
+    windows.mainWindow().newFile();
     QCoreApplication::processEvents();
-    windows.MainForm().FileOpen();
+    windows.mainWindow().open();
     QCoreApplication::processEvents();
     if (!dialogs.errors.isEmpty() ||
-        !sealmill::holdsPlaceholder(windows.MainForm().editorTemplate().text())) {
+        !sealmill::holdsPlaceholder(windows.mainWindow().editorTemplate().text())) {
         std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
         return false;
     }
@@ -120,17 +120,17 @@ double commandLineRunMs(const QString& templateFile, const QString& signer, cons
 
 double editorOpenMs(AppWindows& windows, BenchDialogs& dialogs, const QString& templateFile) {
     dialogs.fileToOpen = templateFile;
-    windows.PressRun().hide();
-    windows.MainForm().show();
-    windows.MainForm().FileNew();
+    windows.pressRunWindow().hide();
+    windows.mainWindow().show();
+    windows.mainWindow().newFile();
     QCoreApplication::processEvents();
     dialogs.errors.clear();
     QElapsedTimer clock;
     clock.start();
-    windows.MainForm().FileOpen();
+    windows.mainWindow().open();
     QCoreApplication::processEvents();
     const double ms = elapsedMs(clock);
-    if (!dialogs.errors.isEmpty() || windows.MainForm().editor()->blockCount() < 2) {
+    if (!dialogs.errors.isEmpty() || windows.mainWindow().editor()->blockCount() < 2) {
         std::fprintf(stderr, "open failed: %s\n", qPrintable(dialogs.errors.join(u'\n')));
         return -1;
     }
@@ -184,7 +184,7 @@ int runMemoryChild(const QString& templateFile, const QString& signer, const QSt
                    int numbers) {
     BenchDialogs dialogs;
     AppWindows windows(dialogs);
-    windows.MainForm().show();
+    windows.mainWindow().show();
     QCoreApplication::processEvents();
     double ms = 0;
     if (!templateFile.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -48,6 +49,22 @@ bool signedByProgram(const SigningTask& task) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return !ended->failed();
+}
+
+// A whole sealmill-press run with the built-in signer, unlock included.
+bool builtinPressRun(const QString& templateFile, const QString& dir, int numbers) {
+    QProcess press;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SEALMILL_PASSPHRASE"), GnupgHome::passPhrase());
+    press.setProcessEnvironment(environment);
+    press.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    press.start(QStringLiteral(SEALMILL_PRESS_PROGRAM),
+                {QStringLiteral("--quiet"), QStringLiteral("--builtin-signer"),
+                 QStringLiteral("--template"), templateFile, QStringLiteral("--from"),
+                 QStringLiteral("1"), QStringLiteral("--to"), QString::number(numbers),
+                 QStringLiteral("--key"), GnupgHome::userId(), QStringLiteral("--output"), dir});
+    return press.waitForFinished(-1) && press.exitStatus() == QProcess::NormalExit &&
+           press.exitCode() == 0;
 }
 
 std::unique_ptr<SigningKey> loaded(const KeySource& source) {
@@ -118,7 +135,12 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
     }
     const KeyringKey ed25519{GnupgHome::userId(), {}};
     const KeyringKey rsa{home.rsaFingerprint(), {}};
-    QList<QList<double>> runs(9);
+    const QString templateFile = dir + QStringLiteral("/template.txt");
+    if (!writeNewFile(templateFile, text.pieces.join("@SERIAL@"))) {
+        figures.error = QStringLiteral("cannot write to %1").arg(dir);
+        return figures;
+    }
+    QList<QList<double>> runs(10);
     int file = 0;
     for (int rep = 0; rep < reps; ++rep) {
         runs[0] << timed([&] {
@@ -170,6 +192,12 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
                             rsaKey->fingerprint());
         runs[8] << signedMs(home, text, dir, {rsa1.get(), rsa2.get()}, rsaSignatures, false,
                             rsaKey->fingerprint());
+        const QString pressed = dir + QStringLiteral("/pressed-%1").arg(rep);
+        (void)QDir().mkpath(pressed);
+        ::sync();
+        runs[9] << timed([&] { return builtinPressRun(templateFile, pressed, signatures); }) /
+                       signatures;
+        QDir(pressed).removeRecursively();
     }
     const auto figure = [&runs](int i) {
         return std::any_of(runs[i].cbegin(), runs[i].cend(), [](double v) { return v < 0; })
@@ -185,5 +213,6 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
     figures.rsaReady = figure(6);
     figures.rsaOneThread = figure(7);
     figures.rsaTwoThreads = figure(8);
+    figures.pressRun = figure(9);
     return figures;
 }

@@ -18,6 +18,7 @@ struct SignerFigures {
     double rsaReady = -1;       // RSA: a signer made and its first signature
     double rsaOneThread = -1;   // RSA: per signature, one thread
     double rsaTwoThreads = -1;  // RSA: per signature, two threads with a signer each
+    double pressRun = -1;       // a whole sealmill-press run with it, per number
     QString error;              // why the GnuPG home could not be made
 };
 

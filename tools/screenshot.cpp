@@ -1,7 +1,9 @@
-// Renders the main window with a small template to a PNG for the README.
-//   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png
+// Renders the main window with a small template to a PNG for the README, and
+// the press run window next to it when a second file is named.
+//   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png [press.png]
 #include "appwindows.h"
-#include "mainform.h"
+#include "mainwindow.h"
+#include "pressrunwindow.h"
 #include "qtdialogs.h"
 
 #include <QApplication>
@@ -12,13 +14,13 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: screenshot <file.png>\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: screenshot <main.png> [press.png]\n", stderr);
         return 2;
     }
     QtDialogs dialogs;
     AppWindows windows(dialogs);
-    TMainForm& form = windows.MainForm();
+    MainWindow& form = windows.mainWindow();
     form.editor()->setPlainText(
         QStringLiteral("Certificate of authenticity\n"
                        "\n"
@@ -29,11 +31,20 @@ int main(int argc, char* argv[]) {
                        "shows that the number above was issued by us.\n"));
     form.editor()->moveCursor(QTextCursor::End);
     form.show();
-    form.ShowHint(QStringLiteral("Open press section"));
+    form.showHint(QStringLiteral("Open press section"));
     QApplication::processEvents();
     if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
+    }
+    if (argc == 3) {
+        PressRunWindow& press = windows.pressRunWindow();
+        press.show();
+        QApplication::processEvents();
+        if (!press.grab().save(QString::fromLocal8Bit(argv[2]))) {
+            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+            return 1;
+        }
     }
     return 0;
 }

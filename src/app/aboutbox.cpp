@@ -29,38 +29,38 @@ void keepAfter(const QLabel& before, QLabel& label) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(Dialogs& dialogs, QWidget* parent, sealmill::SystemFigures figures)
+AboutBox::AboutBox(Dialogs& dialogs, QWidget* parent, sealmill::SystemFigures figures)
     : QDialog(parent),
-      ui_(std::make_unique<Ui::TAboutBox>()),
+      ui_(std::make_unique<Ui::AboutBox>()),
       dialogs_(dialogs),
       figures_(std::move(figures)) {
     ui_->setupUi(this);
     // A fixed dialog: a caption with the close box alone, no resizing.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    keepAfter(*ui_->lblWindows, *ui_->Label7);
-    figuresLeft_ = ui_->lblPhysical->x();
+    keepAfter(*ui_->platformLabel, *ui_->versionLabel);
+    figuresLeft_ = ui_->memoryLabel->x();
     designedWidth_ = width();
 }
 
-TAboutBox::~TAboutBox() = default;
+AboutBox::~AboutBox() = default;
 
-void TAboutBox::setVisible(bool visible) {
+void AboutBox::setVisible(bool visible) {
     if (visible && !isVisible()) {
-        FormShow();
+        refreshFigures();
     }
     QDialog::setVisible(visible);
 }
 
-void TAboutBox::FormShow() {
+void AboutBox::refreshFigures() {
     // Without an application icon the box keeps the one it was built with.
-    const QPixmap icon = QApplication::windowIcon().pixmap(ui_->imgIcon->size());
+    const QPixmap icon = QApplication::windowIcon().pixmap(ui_->iconLabel->size());
     if (!icon.isNull()) {
-        ui_->imgIcon->setPixmap(icon);
+        ui_->iconLabel->setPixmap(icon);
     }
-    ui_->lblPhysical->setText(sealmill::kilobytesText(figures_.totalMemory()));
+    ui_->memoryLabel->setText(sealmill::kilobytesText(figures_.totalMemory()));
     if (const auto percent = figures_.freeResources()) {
-        ui_->lblResFree->setText(QStringLiteral("%1% Free").arg(*percent));
+        ui_->resourcesLabel->setText(QStringLiteral("%1% Free").arg(*percent));
     } else {
         dialogs_.message(parentWidget(), {MessageKind::Plain,
                                           QStringLiteral("GetProcAddress16 failure"),
@@ -68,15 +68,15 @@ void TAboutBox::FormShow() {
                                           {}});
     }
     placeFigures();
-    ui_->cmdOK->setFocus();
+    ui_->okButton->setFocus();
 }
 
 // A figure wider than its place (five-digit thousands are common now) moves
 // left into the free room after its caption. One that fits nowhere widens the
 // box rather than lose digits at its edge.
-void TAboutBox::placeFigures() {
-    const std::pair<QLabel*, QLabel*> rows[] = {{ui_->lblPhys, ui_->lblPhysical},
-                                                {ui_->lblSysRes, ui_->lblResFree}};
+void AboutBox::placeFigures() {
+    const std::pair<QLabel*, QLabel*> rows[] = {{ui_->memoryCaption, ui_->memoryLabel},
+                                                {ui_->resourcesCaption, ui_->resourcesLabel}};
     int right = designedWidth_;
     for (const auto& [caption, figure] : rows) {
         const int width = textWidth(*figure) + kGap;

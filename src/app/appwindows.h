@@ -1,29 +1,27 @@
 #pragma once
 
+#include <QtGlobal>
 #include <memory>
 
 class Dialogs;
-class TAboutBox;
-class TMainForm;
-class TPressRun;
+class AboutBox;
+class MainWindow;
+class PressRunWindow;
 
 // The program's three windows, created hidden in their fixed order and living
 // until the program ends, with the program's icon. Tests make one per case.
 class AppWindows {
 public:
     explicit AppWindows(Dialogs& dialogs);
-    AppWindows(const AppWindows&) = delete;
-    AppWindows& operator=(const AppWindows&) = delete;
-    AppWindows(AppWindows&&) = delete;
-    AppWindows& operator=(AppWindows&&) = delete;
+    Q_DISABLE_COPY_MOVE(AppWindows)
     ~AppWindows();
 
-    [[nodiscard]] TMainForm& MainForm() { return *mainForm_; }
-    [[nodiscard]] TAboutBox& AboutBox() { return *aboutBox_; }
-    [[nodiscard]] TPressRun& PressRun() { return *pressRun_; }
+    [[nodiscard]] MainWindow& mainWindow() { return *mainWindow_; }
+    [[nodiscard]] AboutBox& aboutBox() { return *aboutBox_; }
+    [[nodiscard]] PressRunWindow& pressRunWindow() { return *pressRunWindow_; }
 
 private:
-    std::unique_ptr<TMainForm> mainForm_;
-    std::unique_ptr<TAboutBox> aboutBox_;
-    std::unique_ptr<TPressRun> pressRun_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<AboutBox> aboutBox_;
+    std::unique_ptr<PressRunWindow> pressRunWindow_;
 };

@@ -64,10 +64,7 @@ enum class PrintDialogKind { Print, PrintSetup };
 class Dialogs {
 public:
     Dialogs() = default;
-    Dialogs(const Dialogs&) = delete;
-    Dialogs& operator=(const Dialogs&) = delete;
-    Dialogs(Dialogs&&) = delete;
-    Dialogs& operator=(Dialogs&&) = delete;
+    Q_DISABLE_COPY_MOVE(Dialogs)
     virtual ~Dialogs() = default;
 
     virtual MessageButton message(QWidget* parent, const MessageRequest& request) = 0;

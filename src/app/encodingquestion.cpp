@@ -4,7 +4,9 @@
 #include "editortemplate.h"
 
 bool settleFileEncoding(Dialogs& dialogs, QWidget* parent, EditorTemplate& document) {
-    if (sealmill::encodeTemplateText(document.text(), document.encoding())) {
+    // Only Windows-1252 lacks characters; a large text is not encoded for nothing.
+    if (document.encoding() != sealmill::TextEncoding::Windows1252 ||
+        sealmill::encodeTemplateText(document.text(), document.encoding())) {
         return true;
     }
     const MessageButton answer =

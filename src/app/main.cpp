@@ -1,8 +1,8 @@
 #include "aboutbox.h"
 #include "apptitle.h"
 #include "appwindows.h"
-#include "mainform.h"
-#include "pressrun.h"
+#include "mainwindow.h"
+#include "pressrunwindow.h"
 #include "qtdialogs.h"
 
 #include <QApplication>
@@ -23,8 +23,8 @@ int main(int argc, char* argv[]) {
     AppWindows windows(dialogs);
     // The program ends when the main window closes, not when the press run
     // window closes while the main window is hidden.
-    windows.PressRun().setAttribute(Qt::WA_QuitOnClose, false);
-    windows.AboutBox().setAttribute(Qt::WA_QuitOnClose, false);
-    windows.MainForm().show();
+    windows.pressRunWindow().setAttribute(Qt::WA_QuitOnClose, false);
+    windows.aboutBox().setAttribute(Qt::WA_QuitOnClose, false);
+    windows.mainWindow().show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -16,10 +17,7 @@ public:
     using PrintersAvailable = std::function<bool()>;
 
     explicit TemplatePrinting(Dialogs& dialogs, PrintersAvailable printersAvailable = {});
-    TemplatePrinting(const TemplatePrinting&) = delete;
-    TemplatePrinting& operator=(const TemplatePrinting&) = delete;
-    TemplatePrinting(TemplatePrinting&&) = delete;
-    TemplatePrinting& operator=(TemplatePrinting&&) = delete;
+    Q_DISABLE_COPY_MOVE(TemplatePrinting)
     ~TemplatePrinting();
 
     // Both throw SealmillError "There is no default printer currently selected"

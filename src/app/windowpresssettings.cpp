@@ -1,34 +1,34 @@
 #include "windowpresssettings.h"
 
-#include "pressrun.h"
+#include "pressrunwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 QString WindowPressSettings::outputDirectoryText() const {
-    return window_.RUNdir()->text();
+    return window_.outputDirLabel()->text();
 }
 
 QString WindowPressSettings::signerPath() const {
-    return window_.PGPdir()->text();
+    return window_.signerPathLabel()->text();
 }
 
 QString WindowPressSettings::serialFromText() const {
-    return window_.SerialFrom()->text();
+    return window_.serialFromField()->text();
 }
 
 QString WindowPressSettings::serialToText() const {
-    return window_.SerialTo()->text();
+    return window_.serialToField()->text();
 }
 
 QString WindowPressSettings::namePattern() const {
-    return window_.RunName()->text();
+    return window_.namePatternField()->text();
 }
 
 QString WindowPressSettings::keyId() const {
-    return window_.PGPid()->text();
+    return window_.keyIdField()->text();
 }
 
 QString WindowPressSettings::passPhrase() const {
-    return window_.PassPhrase()->text();
+    return window_.passPhraseField()->text();
 }

@@ -2,12 +2,12 @@
 
 #include "presssettings.h"
 
-class TPressRun;
+class PressRunWindow;
 
 // The press run window's fields as the run's settings, read live.
 class WindowPressSettings final : public sealmill::PressSettings {
 public:
-    explicit WindowPressSettings(const TPressRun& window) : window_(window) {}
+    explicit WindowPressSettings(const PressRunWindow& window) : window_(window) {}
 
     [[nodiscard]] QString outputDirectoryText() const override;
     [[nodiscard]] QString signerPath() const override;
@@ -18,5 +18,5 @@ public:
     [[nodiscard]] QString passPhrase() const override;
 
 private:
-    const TPressRun& window_;
+    const PressRunWindow& window_;
 };

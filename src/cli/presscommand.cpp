@@ -88,7 +88,7 @@ std::optional<int> refusal(const PressOptions& options) {
         complain(QStringLiteral("the output directory is empty (give --output DIR)"));
         return kExitRefused;
     }
-    if (!sealmill::IsExistingDirectory(options.outputDirectory)) {
+    if (!sealmill::isExistingDirectory(options.outputDirectory)) {
         complain(sealmill::isNameTaken(options.outputDirectory)
                      ? QStringLiteral("%1 is not a directory").arg(options.outputDirectory)
                      : QStringLiteral("the output directory %1 does not exist")
@@ -154,12 +154,12 @@ int runPressCommand(const PressOptions& options) {
     }
 
     sealmill::StoredPressSettings settings;
-    settings.runDir = options.outputDirectory;
-    settings.pgpDir = options.signerPath;
+    settings.outputDir = options.outputDirectory;
+    settings.signerProgram = options.signerPath;
     settings.serialFrom = options.fromText;
     settings.serialTo = options.toText;
-    settings.runName = options.namePattern;
-    settings.pgpId = options.keyId;
+    settings.pattern = options.namePattern;
+    settings.key = options.keyId;
     settings.pass = sealmill::decodeLocal(*passphrase.passphrase);
 
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
@@ -169,9 +169,8 @@ int runPressCommand(const PressOptions& options) {
     sealmill::ProgramSigner programSigner;
     sealmill::BuiltinSigner builtinSigner;
     builtinSigner.setKeyFile(options.keyFile);
-    sealmill::Signer& signer = options.builtinSigner
-                                   ? static_cast<sealmill::Signer&>(builtinSigner)
-                                   : programSigner;
+    sealmill::Signer& signer =
+        options.builtinSigner ? static_cast<sealmill::Signer&>(builtinSigner) : programSigner;
     sealmill::PressJob job(settings);
     cancelsignals::Watcher signals;
     int status = kExitPressed;

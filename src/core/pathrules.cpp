@@ -37,7 +37,7 @@ bool isExistingFile(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
-bool IsExistingDirectory(const QString& path) {
+bool isExistingDirectory(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 

@@ -19,6 +19,6 @@ namespace sealmill {
 [[nodiscard]] bool isExistingFile(const QString& path);
 
 // True when the path names an existing directory; false for "" too.
-[[nodiscard]] bool IsExistingDirectory(const QString& path);
+[[nodiscard]] bool isExistingDirectory(const QString& path);
 
 }  // namespace sealmill

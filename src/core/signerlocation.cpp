@@ -58,7 +58,7 @@ QString signerPathFromEnvironment(const QStringList& environment) {
         }
     }
     const QString directory = chosen.mid(kNameAndEquals);
-    if (!IsExistingDirectory(directory)) {
+    if (!isExistingDirectory(directory)) {
         return signerFallbackPath();
     }
     return directory + pathSeparator() + kSignerFileName;

@@ -107,15 +107,15 @@ private Q_SLOTS:
         };
         FakeDialogs dialogs;
         int measured = 0;
-        TAboutBox box(dialogs, nullptr,
-                      {[&] { return showings[measured].memory; },
-                       [&] { return showings[measured++].resources; }});
+        AboutBox box(dialogs, nullptr,
+                     {[&] { return showings[measured].memory; },
+                      [&] { return showings[measured++].resources; }});
         QCOMPARE(measured, 0);
         for (const auto& showing : showings) {
             box.show();
-            QCOMPARE(box.findChild<QLabel*>(u"lblPhysical"_s)->text(),
+            QCOMPARE(box.findChild<QLabel*>(u"memoryLabel"_s)->text(),
                      sealmill::kilobytesText(showing.memory));
-            QCOMPARE(box.findChild<QLabel*>(u"lblResFree"_s)->text(),
+            QCOMPARE(box.findChild<QLabel*>(u"resourcesLabel"_s)->text(),
                      QLatin1String(showing.resFree));
             box.hide();
         }

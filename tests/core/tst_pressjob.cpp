@@ -34,9 +34,9 @@ private Q_SLOTS:
         PressRig rig(u"@SERIAL@ @SERIAL@\nfixed\n"_s);
         rig.settings.serialFrom = u"5"_s;
         rig.settings.serialTo = u"9"_s;
-        rig.settings.pgpId = u"tarvix"_s;
+        rig.settings.key = u"tarvix"_s;
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&rig] {
-            rig.settings.runName = u"later @SERIAL@.asc"_s;
+            rig.settings.pattern = u"later @SERIAL@.asc"_s;
             rig.text.text = u"changed after the start"_s;
         });
         const PressOutcome outcome = rig.run();
@@ -110,7 +110,7 @@ private Q_SLOTS:
             QVERIFY(QFile::link(u"nowhere"_s, rig.out(u"out2.asc"_s)));
         }
         if (mischief.startsWith(u"NUL")) {
-            rig.settings.runName = u"theirs\0@SERIAL@"_s;
+            rig.settings.pattern = u"theirs\0@SERIAL@"_s;
         }
         if (mischief == u"leftover snapshot") {
             writeFile(snapshot, kTheirs);

@@ -14,9 +14,9 @@ struct PressRig {
         : text{templateText, sealmill::TextEncoding::Utf8}, job(settings) {
         QDir().mkpath(outDir);
         settings.serialFrom = settings.serialTo = QStringLiteral("1");
-        settings.runName = QStringLiteral("out@SERIAL@.asc");
-        settings.runDir = outDir;
-        settings.pgpDir = QStringLiteral(SEALMILL_FAKE_SIGNER);
+        settings.pattern = QStringLiteral("out@SERIAL@.asc");
+        settings.outputDir = outDir;
+        settings.signerProgram = QStringLiteral(SEALMILL_FAKE_SIGNER);
         using sealmill::PressJob;
         QObject::connect(&job, &PressJob::started, &job, [this] { log << u"started"_qs; });
         QObject::connect(&job, &PressJob::progressed, &job, [this](int at, const QString& status) {

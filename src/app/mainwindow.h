@@ -5,51 +5,47 @@
 #include <memory>
 
 namespace Ui {
-class TMainForm;
+class MainWindow;
 }
 class Dialogs;
 class EditorTemplate;
 class QPlainTextEdit;
-class TAboutBox;
-class TPressRun;
+class AboutBox;
+class PressRunWindow;
 class TemplatePrinting;
 
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TMainForm(Dialogs& dialogs, QWidget* parent = nullptr);
-    ~TMainForm() override;
-    TMainForm(const TMainForm&) = delete;
-    TMainForm& operator=(const TMainForm&) = delete;
-    TMainForm(TMainForm&&) = delete;
-    TMainForm& operator=(TMainForm&&) = delete;
+    explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
-    void attach(TAboutBox* aboutBox, TPressRun* pressRun);
+    void attach(AboutBox* aboutBox, PressRunWindow* pressRun);
 
     // The template document, for the press run.
     [[nodiscard]] EditorTemplate& editorTemplate() { return *template_; }
     [[nodiscard]] QPlainTextEdit* editor();
-    [[nodiscard]] QString currentFileName() const { return CurrentFileName; }
+    [[nodiscard]] QString currentFileName() const { return currentFile_; }
 
     static constexpr QLatin1StringView kUntitled{"Untitled"};
 
 public Q_SLOTS:  // NOLINT(readability-redundant-access-specifiers): moc needs the marker
-    void ShowHint(const QString& hint);
-    void FileNew();
-    void FileOpen();
-    void FileSave();
-    void FileSaveAs();
-    void FilePrint();
-    void FilePrintSetup();
-    void FileExit();
-    void EditUndo();
-    void EditCut();
-    void EditCopy();
-    void EditPaste();
-    void PressRun1Click();
-    void SpeedButton7Click();
-    void HelpAbout();
+    void showHint(const QString& hint);
+    void newFile();
+    void open();
+    void save();
+    void saveAs();
+    void print();
+    void printSetup();
+    void exitProgram();
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void openPressRun();
+    void about();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -64,24 +60,24 @@ private:
         bool readOnly = false;
     };
 
-    void FormCreate();
-    void FormShow();
+    void setUpWindow();
+    void focusEditor();
     void connectCommands();
     // False when the user chose Cancel, or Yes and the save did not happen:
     // the calling command stops, the text is kept.
-    [[nodiscard]] bool CheckFileSave();
-    void SetFileName(const QString& name);
+    [[nodiscard]] bool maybeSave();
+    void setCurrentFile(const QString& name);
     void newDocument();
     void saveDocument();
     void saveDocumentAs();
 
-    std::unique_ptr<Ui::TMainForm> ui_;
+    std::unique_ptr<Ui::MainWindow> ui_;
     Dialogs& dialogs_;
     std::unique_ptr<EditorTemplate> template_;
     std::unique_ptr<TemplatePrinting> printing_;
-    TAboutBox* aboutBox_ = nullptr;
-    TPressRun* pressRun_ = nullptr;
-    QString CurrentFileName;
+    AboutBox* aboutBox_ = nullptr;
+    PressRunWindow* pressRunWindow_ = nullptr;
+    QString currentFile_;
     DialogMemory openDialog_;
     DialogMemory saveDialog_;
     bool shownBefore_ = false;

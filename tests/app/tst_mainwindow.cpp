@@ -3,9 +3,9 @@
 #include "editortemplate.h"
 #include "encodingquestion.h"
 #include "fakedialogs.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "pressrig.h"
-#include "pressrun.h"
+#include "pressrunwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -21,7 +21,7 @@ struct Harness {
     AppWindows windows{dialogs};
     QTemporaryDir dir;
 
-    TMainForm& form() { return windows.MainForm(); }
+    MainWindow& form() { return windows.mainWindow(); }
     QPlainTextEdit& editor() { return *form().editor(); }
     [[nodiscard]] QString askedKinds() const {  // e.g. "message,save"
         QStringList kinds;
@@ -42,18 +42,18 @@ private Q_SLOTS:
     void saveOfUntitledAndCaptions() {
         Harness h;
         QCOMPARE(h.form().windowTitle(), u"Sealmill"_s);
-        h.form().FileNew();
+        h.form().newFile();
         QCOMPARE(h.form().windowTitle(), u"Untitled - Sealmill"_s);
         h.editor().insertPlainText(u"text"_s);
         h.dialogs.answerCancel();
-        h.form().FileSave();
+        h.form().save();
         QVERIFY(h.form().editorTemplate().isModified() && QDir(h.dir.path()).isEmpty());
         const QString file = h.dir.filePath(u"100%1 off.txt"_s);
         h.dialogs.answerFile(file);
-        h.form().FileSave();
+        h.form().save();
         QCOMPARE(h.form().windowTitle(), u"100%1 off.txt - Sealmill"_s);
         h.editor().insertPlainText(u"\nmore"_s);
-        h.form().FileSave();  // named now: asks nothing
+        h.form().save();  // named now: asks nothing
         QCOMPARE(contents(file), QByteArray("text\r\nmore"));
         QCOMPARE(h.askedKinds(), u"save,save"_s);
     }
@@ -68,11 +68,11 @@ private Q_SLOTS:
                 writeFile(file, "\x93old\x94");
                 h.dialogs.answerFile(file);
                 if (!overwrite) {
-                    h.form().FileOpen();
+                    h.form().open();
                 }
                 h.editor().insertPlainText(overwrite ? u"new"_s : u"\u2603"_s);
                 h.dialogs.answerMessage(answer);
-                overwrite ? h.form().FileSaveAs() : h.form().FileSave();
+                overwrite ? h.form().saveAs() : h.form().save();
                 QCOMPARE(
                     h.dialogs.messageTexts(),
                     QStringList{overwrite ? u"OK to overwrite "_s + file : kSaveAsUtf8Question});
@@ -109,15 +109,15 @@ private Q_SLOTS:
         if (saveAs == u"-") {
             writeFile(file, "doc");
             h.dialogs.answerFile(file);
-            h.form().FileOpen();
+            h.form().open();
             h.dialogs.asked.clear();
         }
         h.form().show();
         h.editor().insertPlainText(u"+"_s);
         h.dialogs.answerMessage(answer);
         saveAs == u"file" ? h.dialogs.answerFile(file) : h.dialogs.answerCancel();
-        command == u"open" ? h.form().FileOpen()
-                           : (command == u"new" ? h.form().FileNew() : void(h.form().close()));
+        command == u"open" ? h.form().open()
+                           : (command == u"new" ? h.form().newFile() : void(h.form().close()));
         QCOMPARE(h.dialogs.messageTexts().first(),
                  u"Save changes to %1?"_s.arg(saveAs == u"-" ? file : u"Untitled"_s));
         QCOMPARE(h.dialogs.asked.first().message.buttons, MB::Yes | MB::No | MB::Cancel);
@@ -150,7 +150,7 @@ private Q_SLOTS:
         open ? h.dialogs.answerMessage(MB::No) : h.dialogs.answerFile(path);  // save changes?
         open ? h.dialogs.answerFile(path) : h.dialogs.answerMessage(MB::Ok);
         h.dialogs.answerMessage(MB::Ok);
-        open ? h.form().FileOpen() : h.form().FileSaveAs();
+        open ? h.form().open() : h.form().saveAs();
         QCOMPARE(h.dialogs.messageTexts().last(), failure.replace(u"%1"_s, path));
         QCOMPARE(h.editor().toPlainText() + h.form().currentFileName(), u"keptUntitled"_s);
         QVERIFY(h.form().editorTemplate().isModified());
@@ -162,20 +162,20 @@ private Q_SLOTS:
         const QString file = h.dir.filePath(u"ro.txt"_s);
         writeFile(file, "caf\xe9\240\nfixed");
         h.dialogs.answerFile(file, false);
-        h.form().FileOpen();
+        h.form().open();
         h.editor().insertPlainText(u"\u20ac"_s);
-        h.form().FileSave();
+        h.form().save();
         h.dialogs.answerFile(file, true);
-        h.form().FileOpen();  // the same text: the editor keeps its history
+        h.form().open();  // the same text: the editor keeps its history
         QTest::keyClicks(&h.editor(), u"typed"_s);
-        h.form().EditUndo();
-        h.form().FileSave();
+        h.form().undo();
+        h.form().save();
         QCOMPARE(contents(file), QByteArray("\x80"
                                             "caf\xe9\240\r\nfixed"));
-        h.form().FileNew();
+        h.form().newFile();
         QVERIFY(h.editor().isReadOnly());
         h.dialogs.answerFile(file, false);
-        h.form().FileOpen();
+        h.form().open();
         QVERIFY(!h.editor().isReadOnly());
     }
 
@@ -189,8 +189,8 @@ private Q_SLOTS:
                 h.editor().insertPlainText(text);
                 h.dialogs.answerMessage(MB::Ok);
                 viaMenu ? h.form().menuBar()->actions().at(2)->trigger()
-                        : h.form().findChild<QToolButton*>(u"SpeedButton7"_s)->click();
-                QCOMPARE(h.windows.PressRun().isVisible() && !h.form().isVisible(), opens);
+                        : h.form().findChild<QToolButton*>(u"pressButton"_s)->click();
+                QCOMPARE(h.windows.pressRunWindow().isVisible() && !h.form().isVisible(), opens);
                 QCOMPARE(h.dialogs.messageTexts().join(u'|'),
                          opens ? QString() : u"Text area MUST contain the @SERIAL@ variable"_s);
             }
@@ -202,13 +202,13 @@ private Q_SLOTS:
     void iconAndHints() {
         Harness h;
         QVERIFY(!h.form().windowIcon().pixmap(32).isNull());
-        const auto* status = h.form().findChild<QStatusBar*>(u"StatusLine"_s);
+        const auto* status = h.form().findChild<QStatusBar*>(u"statusLine"_s);
         const auto hover = [](QWidget* widget, bool enter) {
             QEnterEvent entering(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
             QEvent leaving(QEvent::Leave);
             QApplication::sendEvent(widget, enter ? static_cast<QEvent*>(&entering) : &leaving);
         };
-        hover(h.form().findChild<QToolButton*>(u"SpeedButton3"_s), true);
+        hover(h.form().findChild<QToolButton*>(u"saveButton"_s), true);
         QCOMPARE(status->currentMessage(), u"Save"_s);
         QLineEdit elsewhere;
         elsewhere.setStatusTip(u"Serial number of the first copy"_s);
@@ -221,4 +221,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestMainForm)
-#include "tst_mainform.moc"
+#include "tst_mainwindow.moc"

@@ -1,17 +1,16 @@
-#include "pressrun.h"
+#include "pressrunwindow.h"
 
-#include "browsedirectorydlg.h"
 #include "commandguard.h"
 #include "dialogs.h"
 #include "editortemplate.h"
 #include "encodingquestion.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "outputpath.h"
 #include "pathrules.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
 #include "signerlocation.h"
-#include "ui_pressrun.h"
+#include "ui_pressrunwindow.h"
 #include "windowpresssettings.h"
 
 #include <QCloseEvent>
@@ -23,7 +22,7 @@
 
 namespace {
 
-// A field read inside a rule, after step 1 made it readable; a failure here
+// A field read inside a rule, once its first step made it readable; a failure here
 // can only come from a field written from outside the rules.
 qint32 numberOf(const QLineEdit* field) {
     const auto number = sealmill::readSerialField(field->text());
@@ -69,132 +68,129 @@ void fitCaption(QLabel* label) {
 
 }  // namespace
 
-TPressRun::TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent)
+PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget* parent)
     : QWidget(parent),
-      ui_(std::make_unique<Ui::TPressRun>()),
+      ui_(std::make_unique<Ui::PressRunWindow>()),
       dialogs_(dialogs),
-      mainForm_(mainForm),
-      runDialog_(new TBrowseDirectoryDlg(dialogs, this)),
+      mainWindow_(mainWindow),
       settings_(std::make_unique<WindowPressSettings>(*this)),
       job_(*settings_) {
     ui_->setupUi(this);
     job_.setOutputDirectoryLimit(sealmill::kMaxOutputDirText);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    ui_->StatusBar->showMessage(kIdleStatus);
-    for (QLabel* caption :
-         {ui_->FromLbl, ui_->ToLbl, ui_->Label6, ui_->label1, ui_->Label7, ui_->Label2}) {
+    ui_->statusBar->showMessage(kIdleStatus);
+    for (QLabel* caption : {ui_->serialFromLabel, ui_->serialToLabel, ui_->namePatternLabel,
+                            ui_->keyIdLabel, ui_->passPhraseLabel, ui_->warningLabel}) {
         fitCaption(caption);
     }
 
-    runDialog_->setObjectName(QStringLiteral("RUNdialog"));
-    runDialog_->setTitle(QStringLiteral("Pick output destination"));
-    runDialog_->setRoot(TRootID::idDrives);
-    runDialog_->setOptions(TBrowseFlag::bfDirectoriesOnly | TBrowseFlag::bfComputers);
-
-    ui_->UpDown1->setBuddy(ui_->SerialFrom);
-    ui_->UpDown1->setRange(0, 32767);
-    ui_->UpDown2->setBuddy(ui_->SerialTo);
-    ui_->UpDown2->setRange(0, 100);
-    ui_->SerialFrom->installEventFilter(this);
-    ui_->SerialTo->installEventFilter(this);
+    ui_->serialFromArrows->setBuddy(ui_->serialFromField);
+    ui_->serialFromArrows->setRange(0, 32767);
+    ui_->serialToArrows->setBuddy(ui_->serialToField);
+    ui_->serialToArrows->setRange(0, 100);
+    ui_->serialFromField->installEventFilter(this);
+    ui_->serialToField->installEventFilter(this);
     ui_->builtinSignerBox->installEventFilter(this);
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, ui_->CancelBtn, &QPushButton::click);
+    connect(escape, &QShortcut::activated, ui_->closeButton, &QPushButton::click);
 
-    FormCreate();
+    setDefaults();
 
     // Connected after the defaults are in, so no rule runs during creation.
-    connect(ui_->SerialFrom, &QLineEdit::textChanged, this, &TPressRun::SerialFromChange);
-    connect(ui_->SerialTo, &QLineEdit::textChanged, this, &TPressRun::SerialToChange);
-    connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TPressRun::SpeedButton1Click);
-    connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TPressRun::SpeedButton2Click);
-    connect(ui_->CancelBtn, &QPushButton::clicked, this, &TPressRun::CancelBtnClick);
-    connect(ui_->Run, &QPushButton::clicked, this, &TPressRun::RunClick);
+    connect(ui_->serialFromField, &QLineEdit::textChanged, this,
+            &PressRunWindow::applySerialFromRule);
+    connect(ui_->serialToField, &QLineEdit::textChanged, this, &PressRunWindow::applySerialToRule);
+    connect(ui_->browseSignerButton, &QToolButton::clicked, this, &PressRunWindow::chooseSigner);
+    connect(ui_->browseOutputButton, &QToolButton::clicked, this,
+            &PressRunWindow::chooseOutputDirectory);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &PressRunWindow::closeOrCancel);
+    connect(ui_->runButton, &QPushButton::clicked, this, &PressRunWindow::startRun);
 
     connect(&job_, &sealmill::PressJob::started, this,
-            [this] { ui_->CancelBtn->setText(kRunningCaption); });
+            [this] { ui_->closeButton->setText(kRunningCaption); });
     connect(&job_, &sealmill::PressJob::progressed, this,
             [this](int position, const QString& status) {
-                ui_->ProgressBar->setValue(position);
-                ui_->StatusBar->showMessage(status);
+                ui_->progressBar->setValue(position);
+                ui_->statusBar->showMessage(status);
             });
     connect(&job_, &sealmill::PressJob::cancelling, this, [this](qint64 serial) {
-        ui_->StatusBar->showMessage(
+        ui_->statusBar->showMessage(
             QStringLiteral("Cancelling: number %1 is being signed. Press Cancel again to stop now.")
                 .arg(serial));
     });
-    connect(&job_, &sealmill::PressJob::finished, this, &TPressRun::runFinished);
+    connect(&job_, &sealmill::PressJob::finished, this, &PressRunWindow::runFinished);
 }
 
-TPressRun::~TPressRun() = default;
+PressRunWindow::~PressRunWindow() = default;
 
-QLineEdit* TPressRun::SerialFrom() const {
-    return ui_->SerialFrom;
+QLineEdit* PressRunWindow::serialFromField() const {
+    return ui_->serialFromField;
 }
-QLineEdit* TPressRun::SerialTo() const {
-    return ui_->SerialTo;
+QLineEdit* PressRunWindow::serialToField() const {
+    return ui_->serialToField;
 }
-QLineEdit* TPressRun::RunName() const {
-    return ui_->RunName;
+QLineEdit* PressRunWindow::namePatternField() const {
+    return ui_->namePatternField;
 }
-QLineEdit* TPressRun::PGPid() const {
-    return ui_->PGPid;
+QLineEdit* PressRunWindow::keyIdField() const {
+    return ui_->keyIdField;
 }
-QLineEdit* TPressRun::PassPhrase() const {
-    return ui_->PassPhrase;
+QLineEdit* PressRunWindow::passPhraseField() const {
+    return ui_->passPhraseField;
 }
-QLabel* TPressRun::PGPdir() const {
-    return ui_->PGPdir;
+QLabel* PressRunWindow::signerPathLabel() const {
+    return ui_->signerPathLabel;
 }
-QLabel* TPressRun::RUNdir() const {
-    return ui_->RUNdir;
+QLabel* PressRunWindow::outputDirLabel() const {
+    return ui_->outputDirLabel;
 }
-QProgressBar* TPressRun::ProgressBar() const {
-    return ui_->ProgressBar;
+QProgressBar* PressRunWindow::progressBar() const {
+    return ui_->progressBar;
 }
-QStatusBar* TPressRun::StatusBar() const {
-    return ui_->StatusBar;
+QStatusBar* PressRunWindow::statusBar() const {
+    return ui_->statusBar;
 }
-QPushButton* TPressRun::CancelBtn() const {
-    return ui_->CancelBtn;
+QPushButton* PressRunWindow::closeButton() const {
+    return ui_->closeButton;
 }
-QPushButton* TPressRun::Run() const {
-    return ui_->Run;
+QPushButton* PressRunWindow::runButton() const {
+    return ui_->runButton;
 }
-QCheckBox* TPressRun::builtinSignerBox() const {
+QCheckBox* PressRunWindow::builtinSignerBox() const {
     return ui_->builtinSignerBox;
 }
-SpinArrows* TPressRun::UpDown1() const {
-    return ui_->UpDown1;
+SpinArrows* PressRunWindow::serialFromArrows() const {
+    return ui_->serialFromArrows;
 }
-SpinArrows* TPressRun::UpDown2() const {
-    return ui_->UpDown2;
+SpinArrows* PressRunWindow::serialToArrows() const {
+    return ui_->serialToArrows;
 }
 
-void TPressRun::FormCreate() {
-    ui_->PGPdir->setText(sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
+void PressRunWindow::setDefaults() {
+    ui_->signerPathLabel->setText(
+        sealmill::signerPathFromEnvironment(sealmill::processEnvironmentBlock()));
     // Without a signer program there is nothing else to sign with.
-    ui_->builtinSignerBox->setChecked(!sealmill::isExistingFile(ui_->PGPdir->text()));
-    ui_->RUNdir->setText(sealmill::defaultOutputDirectory(sealmill::programDirectory(
+    ui_->builtinSignerBox->setChecked(!sealmill::isExistingFile(ui_->signerPathLabel->text()));
+    ui_->outputDirLabel->setText(sealmill::defaultOutputDirectory(sealmill::programDirectory(
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath()))));
 }
 
-void TPressRun::FormShow() {
-    ui_->PGPid->setFocus();
+void PressRunWindow::focusKeyField() {
+    ui_->keyIdField->setFocus();
 }
 
-bool TPressRun::isRunning() const {
+bool PressRunWindow::isRunning() const {
     return job_.isRunning();
 }
 
 // A click on Run during a run is ignored: runs never nest.
-void TPressRun::RunClick() {
+void PressRunWindow::startRun() {
     if (job_.isRunning()) {
         return;
     }
     runCommand(dialogs_, this, [this] {
-        EditorTemplate& document = mainForm_.editorTemplate();
+        EditorTemplate& document = mainWindow_.editorTemplate();
         // The copies are written as a save would write the document.
         if (!settleFileEncoding(dialogs_, this, document)) {
             return;
@@ -208,7 +204,7 @@ void TPressRun::RunClick() {
 
 // Close outside a run. During one, a first click lets the signer finish its
 // number and closes the window then; a second stops the signer at once.
-void TPressRun::CancelBtnClick() {
+void PressRunWindow::closeOrCancel() {
     if (job_.isRunning()) {
         job_.cancel();
         return;
@@ -216,20 +212,20 @@ void TPressRun::CancelBtnClick() {
     closeWindow();
 }
 
-void TPressRun::closeWindow() {
+void PressRunWindow::closeWindow() {
     hide();
-    mainForm_.show();
-    mainForm_.raise();
-    mainForm_.activateWindow();
+    mainWindow_.show();
+    mainWindow_.raise();
+    mainWindow_.activateWindow();
 }
 
-void TPressRun::showIdle() {
-    ui_->ProgressBar->setValue(0);
-    ui_->StatusBar->showMessage(kIdleStatus);
-    ui_->CancelBtn->setText(kIdleCaption);
+void PressRunWindow::showIdle() {
+    ui_->progressBar->setValue(0);
+    ui_->statusBar->showMessage(kIdleStatus);
+    ui_->closeButton->setText(kIdleCaption);
 }
 
-void TPressRun::runFinished(const sealmill::PressOutcome& outcome) {
+void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
     using sealmill::PressResult;
     const auto showError = [&] {
         dialogs_.message(this,
@@ -270,17 +266,19 @@ void TPressRun::runFinished(const sealmill::PressOutcome& outcome) {
     }
 }
 
-void TPressRun::SerialFromChange() {
-    runCommand(dialogs_, this, [this] { applySerialRule(ui_->SerialFrom, ui_->SerialTo, true); });
+void PressRunWindow::applySerialFromRule() {
+    runCommand(dialogs_, this,
+               [this] { applySerialRule(ui_->serialFromField, ui_->serialToField, true); });
 }
 
-void TPressRun::SerialToChange() {
-    runCommand(dialogs_, this, [this] { applySerialRule(ui_->SerialTo, ui_->SerialFrom, false); });
+void PressRunWindow::applySerialToRule() {
+    runCommand(dialogs_, this,
+               [this] { applySerialRule(ui_->serialToField, ui_->serialFromField, false); });
 }
 
 // The two rules mirror each other. Every step reads the fields afresh: a
 // write runs the written field's rule at once, nested, to its end.
-void TPressRun::applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom) {
+void PressRunWindow::applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom) {
     if (!sealmill::readSerialField(own->text())) {
         dialogs_.message(this, {MessageKind::Error, kSerialError, MessageButton::Ok, {}});
         own->setText(QStringLiteral("0"));
@@ -294,11 +292,11 @@ void TPressRun::applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom
         own->setText(QStringLiteral("1"));
         return;
     }
-    const qint64 count = qint64{numberOf(ui_->SerialTo)} - numberOf(ui_->SerialFrom) + 1;
-    ui_->sumlabel->setText(kSumPrefix + QString::number(count));
+    const qint64 count = qint64{numberOf(ui_->serialToField)} - numberOf(ui_->serialFromField) + 1;
+    ui_->countLabel->setText(kSumPrefix + QString::number(count));
 }
 
-void TPressRun::SpeedButton1Click() {
+void PressRunWindow::chooseSigner() {
     FileDialogRequest request;
     request.title = QStringLiteral("Path to PGP.EXE");
 #ifdef Q_OS_WIN
@@ -306,58 +304,61 @@ void TPressRun::SpeedButton1Click() {
 #else
     request.filters = {QStringLiteral("PGP program file (PGP.EXE pgp pgpgpg)")};
 #endif
-    request.fileName = ui_->PGPdir->text();
+    request.fileName = ui_->signerPathLabel->text();
     request.mustExist = true;
     if (const auto chosen = dialogs_.openFile(this, request)) {
-        ui_->PGPdir->setText(QDir::toNativeSeparators(chosen->fileName));
+        ui_->signerPathLabel->setText(QDir::toNativeSeparators(chosen->fileName));
         ui_->builtinSignerBox->setChecked(false);  // a program picked is a program to use
     }
 }
 
-void TPressRun::SpeedButton2Click() {
-    if (runDialog_->Execute()) {
-        ui_->RUNdir->setText(runDialog_->Directory());
+void PressRunWindow::chooseOutputDirectory() {
+    // The chooser starts at the top of the file system, where all drives are.
+    const auto picked = dialogs_.directory(this, {QStringLiteral("Pick output destination"),
+                                                  QDir::toNativeSeparators(QDir::rootPath())});
+    if (picked && !picked->isEmpty()) {
+        ui_->outputDirLabel->setText(QDir::toNativeSeparators(*picked));
     }
 }
 
-bool TPressRun::eventFilter(QObject* watched, QEvent* event) {
+bool PressRunWindow::eventFilter(QObject* watched, QEvent* event) {
     // The signer choice explains itself on the status line while the pointer
     // rests on it, unless a run reports there.
     if (watched == ui_->builtinSignerBox && !job_.isRunning()) {
         if (event->type() == QEvent::Enter) {
-            ui_->StatusBar->showMessage(ui_->builtinSignerBox->statusTip());
+            ui_->statusBar->showMessage(ui_->builtinSignerBox->statusTip());
         } else if (event->type() == QEvent::Leave) {
-            ui_->StatusBar->showMessage(kIdleStatus);
+            ui_->statusBar->showMessage(kIdleStatus);
         }
     }
-    if ((watched == ui_->SerialFrom || watched == ui_->SerialTo) &&
+    if ((watched == ui_->serialFromField || watched == ui_->serialToField) &&
         event->type() == QEvent::KeyPress && !acceptsTyped(*static_cast<QKeyEvent*>(event))) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TPressRun::showEvent(QShowEvent* event) {
+void PressRunWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    FormShow();
+    focusKeyField();
 }
 
 // A close from the window manager is the Close button.
-void TPressRun::closeEvent(QCloseEvent* event) {
+void PressRunWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    CancelBtnClick();
+    closeOrCancel();
 }
 
 // While this window shows, the main window is hidden, so a minimised one
 // would leave nothing to click. Idle, minimising is the Close button, which
 // brings the main window back; during a run, which it must not cancel, the
 // window comes straight back.
-void TPressRun::changeEvent(QEvent* event) {
+void PressRunWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         QMetaObject::invokeMethod(
@@ -367,7 +368,7 @@ void TPressRun::changeEvent(QEvent* event) {
                     showNormal();
                 } else {
                     setWindowState(windowState() & ~Qt::WindowMinimized);
-                    CancelBtnClick();
+                    closeOrCancel();
                 }
             },
             Qt::QueuedConnection);

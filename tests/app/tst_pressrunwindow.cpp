@@ -3,9 +3,9 @@
 #include "appwindows.h"
 #include "fakedialogs.h"
 #include "gnupghome.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "pressrig.h"
-#include "pressrun.h"
+#include "pressrunwindow.h"
 #include "spinarrows.h"
 
 #include <QtTest>
@@ -21,12 +21,12 @@ class TestPressRun : public QObject {
 
     FakeDialogs dialogs_;
     AppWindows windows_{dialogs_};
-    TPressRun& w = windows_.PressRun();
+    PressRunWindow& w = windows_.pressRunWindow();
 
 private Q_SLOTS:
     void init() {
-        w.SerialFrom()->setText(u"5"_s);
-        w.SerialTo()->setText(u"9"_s);
+        w.serialFromField()->setText(u"5"_s);
+        w.serialToField()->setText(u"9"_s);
         w.show();
         dialogs_.asked.clear();
     }
@@ -51,8 +51,8 @@ private Q_SLOTS:
         QFETCH(bool, onFrom);
         QFETCH(QString, script);
         QFETCH(int, boxes);
-        QLineEdit* field = onFrom ? w.SerialFrom() : w.SerialTo();
-        SpinArrows* arrows = onFrom ? w.UpDown1() : w.UpDown2();
+        QLineEdit* field = onFrom ? w.serialFromField() : w.serialToField();
+        SpinArrows* arrows = onFrom ? w.serialFromArrows() : w.serialToArrows();
         field->setFocus();
         field->selectAll();
         for (const QString& step : script.split(u'|')) {
@@ -68,7 +68,7 @@ private Q_SLOTS:
                 QTest::keyClicks(field, step);
             }
         }
-        QTEST(w.SerialFrom()->text() + u'-' + w.SerialTo()->text(), "range");
+        QTEST(w.serialFromField()->text() + u'-' + w.serialToField()->text(), "range");
         QCOMPARE(dialogs_.messageTexts(),
                  QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
     }
@@ -76,30 +76,30 @@ private Q_SLOTS:
     // Escape, Close and minimising hide the window and keep its settings;
     // cancelled choosers keep the paths.
     void closingKeepsSettings() {
-        w.RunName()->setText(u"x-@SERIAL@"_s);
+        w.namePatternField()->setText(u"x-@SERIAL@"_s);
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.SerialTo()->setFocus();
-        QTest::keyClick(w.SerialTo(), Qt::Key_Escape);
+        w.serialToField()->setFocus();
+        QTest::keyClick(w.serialToField(), Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         w.show();
-        QCOMPARE(w.RunName()->text(), u"x-@SERIAL@"_s);
-        QTest::mouseClick(w.CancelBtn(), Qt::LeftButton);
+        QCOMPARE(w.namePatternField()->text(), u"x-@SERIAL@"_s);
+        QTest::mouseClick(w.closeButton(), Qt::LeftButton);
         QVERIFY(!w.isVisible());
         // Minimised while idle: the main window comes back instead.
         w.show();
-        windows_.MainForm().hide();
+        windows_.mainWindow().hide();
         w.setWindowState(Qt::WindowMinimized);
-        QTRY_VERIFY(!w.isVisible() && windows_.MainForm().isVisible());
+        QTRY_VERIFY(!w.isVisible() && windows_.mainWindow().isVisible());
         w.show();
         QVERIFY(!w.isMinimized());
 
-        const QString paths = w.PGPdir()->text() + w.RUNdir()->text();
+        const QString paths = w.signerPathLabel()->text() + w.outputDirLabel()->text();
         dialogs_.answerCancel();
         dialogs_.answerCancel();
-        QTest::mouseClick(w.findChild<QToolButton*>(u"SpeedButton1"_s), Qt::LeftButton);
-        QTest::mouseClick(w.findChild<QToolButton*>(u"SpeedButton2"_s), Qt::LeftButton);
-        QCOMPARE(w.PGPdir()->text() + w.RUNdir()->text(), paths);
+        QTest::mouseClick(w.findChild<QToolButton*>(u"browseSignerButton"_s), Qt::LeftButton);
+        QTest::mouseClick(w.findChild<QToolButton*>(u"browseOutputButton"_s), Qt::LeftButton);
+        QCOMPARE(w.signerPathLabel()->text() + w.outputDirLabel()->text(), paths);
     }
 
     // Runs 5..9 with the stand-in signer, or a real one ("real ...") with a
@@ -155,34 +155,35 @@ private Q_SLOTS:
         }
         FakeDialogs dialogs;
         AppWindows windows(dialogs);
-        TPressRun& press = windows.PressRun();
-        QPlainTextEdit& editor = *windows.MainForm().editor();
+        PressRunWindow& press = windows.pressRunWindow();
+        QPlainTextEdit& editor = *windows.mainWindow().editor();
         editor.setPlainText(u"Offer\nplain\nref @SERIAL@ @SERIAL@\n"_s);
         editor.moveCursor(QTextCursor::Start);
         editor.moveCursor(QTextCursor::EndOfWord);
         QTest::keyClicks(&editor, u" @SERIAL@"_s);  // an edit the user can undo
         QCOMPARE(editor.toPlainText(), kTemplate);
-        windows.MainForm().PressRun1Click();
-        press.PGPdir()->setText(home ? GnupgHome::pgpgpgProgram()
-                                     : QStringLiteral(SEALMILL_FAKE_SIGNER));
+        windows.mainWindow().openPressRun();
+        press.signerPathLabel()->setText(home ? GnupgHome::pgpgpgProgram()
+                                              : QStringLiteral(SEALMILL_FAKE_SIGNER));
         press.builtinSignerBox()->setChecked(signer.contains("builtin"));
-        press.RUNdir()->setText(dir);
-        press.PGPid()->setText(GnupgHome::userId());
-        press.PassPhrase()->setText(signer.contains("wrong") ? u"mill"_s : GnupgHome::passPhrase());
+        press.outputDirLabel()->setText(dir);
+        press.keyIdField()->setText(GnupgHome::userId());
+        press.passPhraseField()->setText(signer.contains("wrong") ? u"mill"_s
+                                                                  : GnupgHome::passPhrase());
         QList<int> positions;
         bool mainShown = false;
-        QObject::connect(press.ProgressBar(), &QProgressBar::valueChanged, [&](int value) {
+        QObject::connect(press.progressBar(), &QProgressBar::valueChanged, [&](int value) {
             positions << value;
-            mainShown = mainShown || windows.MainForm().isVisible();
+            mainShown = mainShown || windows.mainWindow().isVisible();
         });
 
-        QTest::mouseClick(press.Run(), Qt::LeftButton);
+        QTest::mouseClick(press.runButton(), Qt::LeftButton);
         if (press.isRunning()) {
-            QTest::mouseClick(press.Run(), Qt::LeftButton);
+            QTest::mouseClick(press.runButton(), Qt::LeftButton);
         }
         if (!cancel.isEmpty()) {
-            QTest::mouseClick(press.CancelBtn(), Qt::LeftButton);
-            QVERIFY(press.StatusBar()->currentMessage().contains(u"Press Cancel again"_s));
+            QTest::mouseClick(press.closeButton(), Qt::LeftButton);
+            QVERIFY(press.statusBar()->currentMessage().contains(u"Press Cancel again"_s));
             QVERIFY(press.isVisible());
         }
         if (cancel == u"twice") {
@@ -204,10 +205,10 @@ private Q_SLOTS:
         QCOMPARE(dialogs.asked.value(0).message.details.contains(u"gpg: no such key"_s),
                  signer.contains("PRINT=gpg"));
         QCOMPARE(press.isVisible(), stays);
-        QCOMPARE(windows.MainForm().isVisible(), !stays);
+        QCOMPARE(windows.mainWindow().isVisible(), !stays);
         QVERIFY(!mainShown);
-        QCOMPARE(press.CancelBtn()->text(), u"&Close"_s);
-        QCOMPARE(press.StatusBar()->currentMessage(), TPressRun::kIdleStatus);
+        QCOMPARE(press.closeButton()->text(), u"&Close"_s);
+        QCOMPARE(press.statusBar()->currentMessage(), PressRunWindow::kIdleStatus);
         QVERIFY(!message.startsWith(kDone) || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
         // The document is the user's, with its flag and its undo history.
         QCOMPARE(editor.toPlainText(), kTemplate);
@@ -218,4 +219,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestPressRun)
-#include "tst_pressrun.moc"
+#include "tst_pressrunwindow.moc"

@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include "mainwindow.h"
 
 #include "aboutbox.h"
 #include "apptitle.h"
@@ -8,10 +8,10 @@
 #include "encodingquestion.h"
 #include "numberedcopies.h"
 #include "pathrules.h"
-#include "pressrun.h"
+#include "pressrunwindow.h"
 #include "templateprinting.h"
 #include "toolicons.h"
-#include "ui_mainform.h"
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,50 +35,50 @@ const QStringList& templateFilters() {
 
 }  // namespace
 
-TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
-      ui_(std::make_unique<Ui::TMainForm>()),
+      ui_(std::make_unique<Ui::MainWindow>()),
       dialogs_(dialogs),
       printing_(std::make_unique<TemplatePrinting>(dialogs)) {
     ui_->setupUi(this);
-    template_ = std::make_unique<EditorTemplate>(*ui_->Editor);
+    template_ = std::make_unique<EditorTemplate>(*ui_->editor);
     connectCommands();
-    FormCreate();
+    setUpWindow();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
     if (qApp != nullptr) {
         qApp->removeEventFilter(this);
     }
 }
 
-void TMainForm::attach(TAboutBox* aboutBox, TPressRun* pressRun) {
+void MainWindow::attach(AboutBox* aboutBox, PressRunWindow* pressRun) {
     aboutBox_ = aboutBox;
-    pressRun_ = pressRun;
+    pressRunWindow_ = pressRun;
 }
 
-QPlainTextEdit* TMainForm::editor() {
-    return ui_->Editor;
+QPlainTextEdit* MainWindow::editor() {
+    return ui_->editor;
 }
 
-void TMainForm::connectCommands() {
+void MainWindow::connectCommands() {
     const struct {
         QAction* item;
-        void (TMainForm::*handler)();
+        void (MainWindow::*handler)();
     } items[] = {
-        {ui_->FileNewItem, &TMainForm::FileNew},
-        {ui_->FileOpenItem, &TMainForm::FileOpen},
-        {ui_->FileSaveItem, &TMainForm::FileSave},
-        {ui_->FileSaveAsItem, &TMainForm::FileSaveAs},
-        {ui_->FilePrintItem, &TMainForm::FilePrint},
-        {ui_->FilePrintSetupItem, &TMainForm::FilePrintSetup},
-        {ui_->FileExitItem, &TMainForm::FileExit},
-        {ui_->EditUndoItem, &TMainForm::EditUndo},
-        {ui_->EditCutItem, &TMainForm::EditCut},
-        {ui_->EditCopyItem, &TMainForm::EditCopy},
-        {ui_->EditPasteItem, &TMainForm::EditPaste},
-        {ui_->PressRun1, &TMainForm::PressRun1Click},
-        {ui_->HelpAboutItem, &TMainForm::HelpAbout},
+        {ui_->fileNewItem, &MainWindow::newFile},
+        {ui_->fileOpenItem, &MainWindow::open},
+        {ui_->fileSaveItem, &MainWindow::save},
+        {ui_->fileSaveAsItem, &MainWindow::saveAs},
+        {ui_->filePrintItem, &MainWindow::print},
+        {ui_->filePrintSetupItem, &MainWindow::printSetup},
+        {ui_->fileExitItem, &MainWindow::exitProgram},
+        {ui_->editUndoItem, &MainWindow::undo},
+        {ui_->editCutItem, &MainWindow::cut},
+        {ui_->editCopyItem, &MainWindow::copy},
+        {ui_->editPasteItem, &MainWindow::paste},
+        {ui_->pressRunItem, &MainWindow::openPressRun},
+        {ui_->helpAboutItem, &MainWindow::about},
     };
     for (const auto& [item, handler] : items) {
         connect(item, &QAction::triggered, this, handler);
@@ -86,17 +86,17 @@ void TMainForm::connectCommands() {
 
     const struct {
         QToolButton* button;
-        void (TMainForm::*handler)();
+        void (MainWindow::*handler)();
         ToolPicture picture;
     } buttons[] = {
-        {ui_->SpeedButton1, &TMainForm::FileNew, ToolPicture::New},
-        {ui_->SpeedButton2, &TMainForm::FileOpen, ToolPicture::Open},
-        {ui_->SpeedButton3, &TMainForm::FileSave, ToolPicture::Save},
-        {ui_->SpeedButton4, &TMainForm::EditCut, ToolPicture::Cut},
-        {ui_->SpeedButton5, &TMainForm::EditCopy, ToolPicture::Copy},
-        {ui_->SpeedButton6, &TMainForm::EditPaste, ToolPicture::Paste},
-        {ui_->SpeedButton7, &TMainForm::SpeedButton7Click, ToolPicture::Press},
-        {ui_->AboutButton, &TMainForm::HelpAbout, ToolPicture::About},
+        {ui_->newButton, &MainWindow::newFile, ToolPicture::New},
+        {ui_->openButton, &MainWindow::open, ToolPicture::Open},
+        {ui_->saveButton, &MainWindow::save, ToolPicture::Save},
+        {ui_->cutButton, &MainWindow::cut, ToolPicture::Cut},
+        {ui_->copyButton, &MainWindow::copy, ToolPicture::Copy},
+        {ui_->pasteButton, &MainWindow::paste, ToolPicture::Paste},
+        {ui_->pressButton, &MainWindow::openPressRun, ToolPicture::Press},
+        {ui_->aboutButton, &MainWindow::about, ToolPicture::About},
     };
     for (const auto& [button, handler, picture] : buttons) {
         connect(button, &QToolButton::clicked, this, handler);
@@ -106,18 +106,18 @@ void TMainForm::connectCommands() {
     }
 }
 
-void TMainForm::FormCreate() {
+void MainWindow::setUpWindow() {
     // Hints of every window come here, wherever the pointer rests.
     qApp->installEventFilter(this);
-    FileNew();
+    newFile();
     setWindowTitle(kApplicationTitle);
 }
 
-void TMainForm::FormShow() {
-    ui_->Editor->setFocus();
+void MainWindow::focusEditor() {
+    ui_->editor->setFocus();
 }
 
-void TMainForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownBefore_) {
         shownBefore_ = true;
@@ -127,36 +127,36 @@ void TMainForm::showEvent(QShowEvent* event) {
             move(frame.topLeft());
         }
     }
-    FormShow();
+    focusEditor();
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        showHint(static_cast<QStatusTipEvent*>(event)->tip());
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::ShowHint(const QString& hint) {
+void MainWindow::showHint(const QString& hint) {
     if (hint.isEmpty()) {
-        ui_->StatusLine->clearMessage();
+        ui_->statusLine->clearMessage();
     } else {
-        ui_->StatusLine->showMessage(hint);
+        ui_->statusLine->showMessage(hint);
     }
 }
 
-void TMainForm::SetFileName(const QString& name) {
-    CurrentFileName = name;
+void MainWindow::setCurrentFile(const QString& name) {
+    currentFile_ = name;
     setWindowTitle(sealmill::namePart(name) + QStringLiteral(" - ") + kApplicationTitle);
 }
 
-bool TMainForm::CheckFileSave() {
+bool MainWindow::maybeSave() {
     if (!template_->isModified()) {
         return true;
     }
     const MessageButton answer =
         dialogs_.message(this, {MessageKind::Confirmation,
-                                QStringLiteral("Save changes to %1?").arg(CurrentFileName),
+                                QStringLiteral("Save changes to %1?").arg(currentFile_),
                                 MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                 {}});
     switch (answer) {
@@ -170,23 +170,23 @@ bool TMainForm::CheckFileSave() {
     }
 }
 
-void TMainForm::newDocument() {
-    SetFileName(kUntitled);
+void MainWindow::newDocument() {
+    setCurrentFile(kUntitled);
     template_->clear();
     template_->setModified(false);
 }
 
-void TMainForm::FileNew() {
+void MainWindow::newFile() {
     runCommand(dialogs_, this, [this] {
-        if (CheckFileSave()) {
+        if (maybeSave()) {
             newDocument();
         }
     });
 }
 
-void TMainForm::FileOpen() {
+void MainWindow::open() {
     runCommand(dialogs_, this, [this] {
-        if (!CheckFileSave()) {
+        if (!maybeSave()) {
             return;
         }
         FileDialogRequest request;
@@ -201,26 +201,26 @@ void TMainForm::FileOpen() {
         }
         openDialog_ = {chosen->fileName, chosen->selectedFilter, chosen->readOnly};
         template_->loadFromFile(chosen->fileName);
-        SetFileName(chosen->fileName);
-        ui_->Editor->setFocus();
+        setCurrentFile(chosen->fileName);
+        ui_->editor->setFocus();
         template_->setModified(false);
-        ui_->Editor->setReadOnly(chosen->readOnly);
+        ui_->editor->setReadOnly(chosen->readOnly);
     });
 }
 
-void TMainForm::saveDocument() {
-    if (CurrentFileName == kUntitled) {
+void MainWindow::saveDocument() {
+    if (currentFile_ == kUntitled) {
         saveDocumentAs();
         return;
     }
     if (!settleFileEncoding(dialogs_, this, *template_)) {
         return;
     }
-    template_->saveToFile(CurrentFileName);
+    template_->saveToFile(currentFile_);
     template_->setModified(false);
 }
 
-void TMainForm::saveDocumentAs() {
+void MainWindow::saveDocumentAs() {
     if (!settleFileEncoding(dialogs_, this, *template_)) {
         return;
     }
@@ -245,33 +245,33 @@ void TMainForm::saveDocumentAs() {
         }
     }
     template_->saveToFile(path);
-    SetFileName(path);
+    setCurrentFile(path);
     template_->setModified(false);
 }
 
-void TMainForm::FileSave() {
+void MainWindow::save() {
     runCommand(dialogs_, this, [this] { saveDocument(); });
 }
 
-void TMainForm::FileSaveAs() {
+void MainWindow::saveAs() {
     runCommand(dialogs_, this, [this] { saveDocumentAs(); });
 }
 
-void TMainForm::FilePrint() {
-    runCommand(dialogs_, this, [this] { printing_->print(this, *ui_->Editor); });
+void MainWindow::print() {
+    runCommand(dialogs_, this, [this] { printing_->print(this, *ui_->editor); });
 }
 
-void TMainForm::FilePrintSetup() {
+void MainWindow::printSetup() {
     runCommand(dialogs_, this, [this] { printing_->printSetup(this); });
 }
 
-void TMainForm::FileExit() {
+void MainWindow::exitProgram() {
     close();
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     bool proceed = false;
-    runCommand(dialogs_, this, [&] { proceed = CheckFileSave(); });
+    runCommand(dialogs_, this, [&] { proceed = maybeSave(); });
     if (proceed) {
         event->accept();
     } else {
@@ -280,35 +280,31 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 // The editor's own Undo changes even a read-only text.
-void TMainForm::EditUndo() {
-    if (!ui_->Editor->isReadOnly()) {
-        ui_->Editor->undo();
+void MainWindow::undo() {
+    if (!ui_->editor->isReadOnly()) {
+        ui_->editor->undo();
     }
 }
 
-void TMainForm::EditCut() {
-    ui_->Editor->cut();
+void MainWindow::cut() {
+    ui_->editor->cut();
 }
 
-void TMainForm::EditCopy() {
-    ui_->Editor->copy();
+void MainWindow::copy() {
+    ui_->editor->copy();
 }
 
-void TMainForm::EditPaste() {
-    ui_->Editor->paste();
+void MainWindow::paste() {
+    ui_->editor->paste();
 }
 
-void TMainForm::PressRun1Click() {
-    SpeedButton7Click();
-}
-
-void TMainForm::SpeedButton7Click() {
+void MainWindow::openPressRun() {
     runCommand(dialogs_, this, [this] {
         if (sealmill::holdsPlaceholder(template_->text())) {
-            if (pressRun_ != nullptr) {
-                pressRun_->show();
-                pressRun_->raise();
-                pressRun_->activateWindow();
+            if (pressRunWindow_ != nullptr) {
+                pressRunWindow_->show();
+                pressRunWindow_->raise();
+                pressRunWindow_->activateWindow();
                 hide();
             }
             return;
@@ -317,11 +313,11 @@ void TMainForm::SpeedButton7Click() {
                                 QStringLiteral("Text area MUST contain the @SERIAL@ variable"),
                                 MessageButton::Ok,
                                 {}});
-        ui_->Editor->setFocus();
+        ui_->editor->setFocus();
     });
 }
 
-void TMainForm::HelpAbout() {
+void MainWindow::about() {
     if (aboutBox_ != nullptr) {
         aboutBox_->exec();
     }

@@ -9,7 +9,7 @@
 #include <memory>
 
 namespace Ui {
-class TPressRun;
+class PressRunWindow;
 }
 class Dialogs;
 class QCheckBox;
@@ -19,17 +19,16 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class SpinArrows;
-class TBrowseDirectoryDlg;
-class TMainForm;
+class MainWindow;
 class WindowPressSettings;
 
-class TPressRun : public QWidget {
+class PressRunWindow : public QWidget {
     Q_OBJECT
 
 public:
-    TPressRun(Dialogs& dialogs, TMainForm& mainForm, QWidget* parent = nullptr);
-    ~TPressRun() override;
-    Q_DISABLE_COPY_MOVE(TPressRun)
+    PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget* parent = nullptr);
+    ~PressRunWindow() override;
+    Q_DISABLE_COPY_MOVE(PressRunWindow)
 
     static constexpr QLatin1StringView kIdleStatus{"Choose your settings and press the button..."};
     static constexpr QLatin1StringView kSerialError{
@@ -39,29 +38,29 @@ public:
     static constexpr QLatin1StringView kIdleCaption{"&Close"};
 
     // The controls the run reads and writes.
-    [[nodiscard]] QLineEdit* SerialFrom() const;
-    [[nodiscard]] QLineEdit* SerialTo() const;
-    [[nodiscard]] QLineEdit* RunName() const;
-    [[nodiscard]] QLineEdit* PGPid() const;
-    [[nodiscard]] QLineEdit* PassPhrase() const;
-    [[nodiscard]] QLabel* PGPdir() const;
-    [[nodiscard]] QLabel* RUNdir() const;
-    [[nodiscard]] QProgressBar* ProgressBar() const;
-    [[nodiscard]] QStatusBar* StatusBar() const;
-    [[nodiscard]] QPushButton* CancelBtn() const;
-    [[nodiscard]] QPushButton* Run() const;
+    [[nodiscard]] QLineEdit* serialFromField() const;
+    [[nodiscard]] QLineEdit* serialToField() const;
+    [[nodiscard]] QLineEdit* namePatternField() const;
+    [[nodiscard]] QLineEdit* keyIdField() const;
+    [[nodiscard]] QLineEdit* passPhraseField() const;
+    [[nodiscard]] QLabel* signerPathLabel() const;
+    [[nodiscard]] QLabel* outputDirLabel() const;
+    [[nodiscard]] QProgressBar* progressBar() const;
+    [[nodiscard]] QStatusBar* statusBar() const;
+    [[nodiscard]] QPushButton* closeButton() const;
+    [[nodiscard]] QPushButton* runButton() const;
     [[nodiscard]] QCheckBox* builtinSignerBox() const;
-    [[nodiscard]] SpinArrows* UpDown1() const;
-    [[nodiscard]] SpinArrows* UpDown2() const;
+    [[nodiscard]] SpinArrows* serialFromArrows() const;
+    [[nodiscard]] SpinArrows* serialToArrows() const;
     [[nodiscard]] bool isRunning() const;
 
     // Handlers, connected to their controls in the constructor.
-    void RunClick();
-    void CancelBtnClick();
-    void SerialFromChange();
-    void SerialToChange();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void startRun();
+    void closeOrCancel();
+    void applySerialFromRule();
+    void applySerialToRule();
+    void chooseSigner();
+    void chooseOutputDirectory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,17 +69,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormShow();
+    void setDefaults();
+    void focusKeyField();
     void applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom);
     void closeWindow();
     void showIdle();
     void runFinished(const sealmill::PressOutcome& outcome);
 
-    std::unique_ptr<Ui::TPressRun> ui_;
+    std::unique_ptr<Ui::PressRunWindow> ui_;
     Dialogs& dialogs_;
-    TMainForm& mainForm_;
-    TBrowseDirectoryDlg* runDialog_;
+    MainWindow& mainWindow_;
     std::unique_ptr<WindowPressSettings> settings_;
     sealmill::ProgramSigner programSigner_;
     sealmill::BuiltinSigner builtinSigner_;
