@@ -1,8 +1,8 @@
 #include "pressoptions.h"
 
 #include "exitstatus.h"
-#include "serialfield.h"
 #include "pathrules.h"
+#include "serialfield.h"
 #include "signerlocation.h"
 
 #include <QCommandLineParser>
@@ -147,8 +147,9 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
     options.signerPath = parser.isSet(signer) ? parser.value(signer)
                                               : sealmill::signerPathFromEnvironment(environment);
     options.keyFile = parser.value(keyFile);
-    options.builtinSigner = parser.isSet(builtin) || parser.isSet(keyFile) ||
-                            (!parser.isSet(signer) && !sealmill::isExistingFile(options.signerPath));
+    options.builtinSigner =
+        parser.isSet(builtin) || parser.isSet(keyFile) ||
+        (!parser.isSet(signer) && !sealmill::isExistingFile(options.signerPath));
     options.outputDirectory = parser.value(output);
     if (parser.isSet(passFd) && parser.isSet(passFile)) {
         return {std::nullopt, kExitUsage,
