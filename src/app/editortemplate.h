@@ -13,6 +13,7 @@ class QPlainTextEdit;
 class EditorTemplate final {
 public:
     explicit EditorTemplate(QPlainTextEdit& editor) : editor_(editor) {}
+    ~EditorTemplate() = default;
     Q_DISABLE_COPY_MOVE(EditorTemplate)
 
     // Throws what writeTemplateFile and templateFileBytes throw.

@@ -39,8 +39,8 @@ void appendTail(QByteArray& tail, QByteArrayView more) {
 
 // Reads whatever the pipe holds now; false once every writer has closed it.
 bool drain(int fd, QByteArray& tail) {
-    std::array<char, 16384>
-        buffer;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by read
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): read() fills it
+    std::array<char, 16384> buffer;
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
