@@ -40,18 +40,23 @@ private Q_SLOTS:
 
     // No printer at all: neither dialog opens, the default failure box tells.
     void noPrinterFails() {
-        for (const bool setup : {false, true}) {
-            FakeDialogs dialogs;
-            TemplatePrinting printing(dialogs, [] { return false; });
-            QPlainTextEdit editor;
-            runCommand(dialogs, nullptr, [&] {
-                setup ? printing.printSetup(nullptr) : printing.print(nullptr, editor);
-            });
-            QCOMPARE(dialogs.asked.size(), 1);
-            QCOMPARE(dialogs.asked.constFirst().message.kind, MessageKind::Failure);
-            QCOMPARE(dialogs.messageTexts(),
-                     QStringList{u"There is no default printer currently selected."_s});
-        }
+        bool printers = false;
+        FakeDialogs dialogs;
+        TemplatePrinting printing(dialogs, [&printers] { return printers; });
+        QPlainTextEdit editor;
+        runCommand(dialogs, nullptr, [&] { printing.print(nullptr, editor); });
+        runCommand(dialogs, nullptr, [&] { printing.printSetup(nullptr); });
+        QCOMPARE(dialogs.messageTexts(),
+                 QStringList(2, u"There is no default printer currently selected."_s));
+        // A printer chosen in Print Setup stays chosen, and Print offers it.
+        printers = true;
+        dialogs.answerPrint(true, [](QPrinter& printer) { printer.setOutputFileName(u"a.pdf"_s); });
+        printing.printSetup(nullptr);
+        printers = false;
+        QString offered;
+        dialogs.answerPrint(false, [&](QPrinter& printer) { offered = printer.outputFileName(); });
+        printing.print(nullptr, editor);
+        QCOMPARE(offered, u"a.pdf"_s);
     }
 
     // Cancel prints nothing; OK prints the whole text, read back with pdftotext.
@@ -79,17 +84,6 @@ private Q_SLOTS:
         for (const auto* piece : {"Certificate No. @SERIAL@", "Issued to", "the bearer"}) {
             QVERIFY2(text.contains(QLatin1String(piece)), piece);
         }
-        QCOMPARE(editor.toPlainText(), u"Certificate No. @SERIAL@\n\tIssued to\nthe bearer"_s);
-
-        // The printer chosen in Print Setup is the one Print offers next.
-        dialogs.answerPrint(true, [&](QPrinter& printer) {
-            printer.setOutputFileName(dir.filePath(u"setup.pdf"_s));
-        });
-        printing.printSetup(nullptr);
-        QString offered;
-        dialogs.answerPrint(false, [&](QPrinter& printer) { offered = printer.outputFileName(); });
-        printing.print(nullptr, editor);
-        QCOMPARE(offered, dir.filePath(u"setup.pdf"_s));
     }
 
     // The About box measures afresh at each showing; a failed resource lookup
@@ -121,10 +115,6 @@ private Q_SLOTS:
         }
         QCOMPARE(measured, 4);
         QCOMPARE(dialogs.messageTexts(), QStringList(2, u"GetProcAddress16 failure"_s));
-        for (const auto& question : std::as_const(dialogs.asked)) {
-            QCOMPARE(question.message.kind, MessageKind::Plain);
-            QCOMPARE(question.message.buttons, MessageButtons(MessageButton::Ok));
-        }
     }
 };
 

@@ -13,8 +13,7 @@ namespace {
 
 struct Run {
     int status = -1;
-    QString out;
-    QString err;
+    QString printed;  // on standard output, then standard error
 };
 
 // A working folder with a template and a pass phrase file, where the signer
@@ -29,6 +28,7 @@ struct Workspace {
         QDir().mkdir(u"out"_s);
         writeFile(u"offer.txt"_s, "Offer @SERIAL@ and @SERIAL@\r\nplain\r\n");
         writeFile(u"pass.txt"_s, "my secret phrase\nsecond line\n");
+        writeFile(u"long.txt"_s, QByteArray(4097, 'p'));
     }
     Q_DISABLE_COPY_MOVE(Workspace)
     ~Workspace() { QDir::setCurrent(QDir::tempPath()); }
@@ -68,8 +68,7 @@ Run press(const QStringList& arguments, QProcess* process = nullptr, const QByte
     }
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
 }
 
 }  // namespace
@@ -104,6 +103,10 @@ private Q_SLOTS:
             "/dev/zero is not a text file.", 0);
         row("pass phrase endless", args(u"1 2 --passphrase-file /dev/zero"_s), {}, 2,
             "the pass phrase is longer than 4096 bytes", 0);
+        row("pass phrase over 4096 bytes", args(u"1 2 --passphrase-file long.txt"_s), {}, 2,
+            "the pass phrase is longer than 4096 bytes", 0);
+        row("no such folder in the name", args(u"1 2 --name no/@SERIAL@"_s), {}, 6,
+            "Cannot create file out/no/1.", 1);
         row("output exists", args(u"1 5"_s), {}, 4,
             "out/Sealmilled-file-3.txt already exists!\nOverwrite not supported", 2);
         row("signer fails", args(u"1 4"_s), "FAIL_AT=2;EXIT=11;PRINT=key\x1b[2J\r\nnone", 5,
@@ -121,7 +124,7 @@ private Q_SLOTS:
         writeFile(u"out/Sealmilled-file-3.txt"_s, "keep me");
         const Run run = press(arguments);
         QTEST(run.status, "status");
-        QVERIFY2((run.out + run.err).contains(message), qPrintable(run.out + run.err));
+        QVERIFY2(run.printed.contains(message), qPrintable(run.printed));
         QTEST(static_cast<int>(ws.calls().size()), "calls");
         QVERIFY(ws.calls().isEmpty() ||
                 ws.calls().first().split('\x1f').at(7) == "my secret phrase");
@@ -166,13 +169,13 @@ private Q_SLOTS:
         });
         const Run run = press(arguments, &process, viaFd ? "Piped @SERIAL@\r\n" : QByteArray());
         QCOMPARE(run.status, 0);
-        QVERIFY(!viaFd ||
-                (run.err.isEmpty() && contents(u"out/Sealmilled-file-2.txt"_s) == "Piped 2\r\n"));
+        QVERIFY(!viaFd || (run.printed.isEmpty() &&
+                           contents(u"out/Sealmilled-file-2.txt"_s) == "Piped 2\r\n"));
         QCOMPARE(contents(u"arg.txt"_s), "the secret\nthe secret\n");
-        QVERIFY(contents(u"env.txt"_s).contains("FAKESIGNER_LOG="));
-        QVERIFY(contents(u"press-env.txt"_s).contains("FAKESIGNER_LOG="));
-        QVERIFY(!contents(u"env.txt"_s).contains("the secret"));
-        QVERIFY(!contents(u"press-env.txt"_s).contains("the secret"));
+        for (const QString& environment : {u"env.txt"_s, u"press-env.txt"_s}) {
+            QVERIFY(contents(environment).contains("FAKESIGNER_LOG=") &&
+                    !contents(environment).contains("the secret"));
+        }
         QVERIFY(!viaFd || contents(u"fd3.txt"_s) == "<missing>");  // no descriptor 3 to read
     }
 
@@ -196,8 +199,10 @@ private Q_SLOTS:
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral(SEALMILL_PRESS), args(u"1 30"_s));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.dir.filePath(u"out/Sealmill1.tmp"_s)), 20000);
+        // Never to pid 0, which is this test's whole process group.
+        const auto pid = static_cast<pid_t>(process.processId());
         for (const int signal : signals) {
-            ::kill(static_cast<pid_t>(process.processId()), signal);
+            QVERIFY(pid > 0 && process.state() == QProcess::Running && ::kill(pid, signal) == 0);
             QTest::qWait(100);
         }
         QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(10000));

@@ -15,16 +15,11 @@ class TestFigures : public QObject {
 
 private Q_SLOTS:
     void serialFields() {
-        const std::pair<QString, std::optional<qint32>> rows[] = {
-            {u"  12"_s, 12},
-            {u"+7"_s, 7},
-            {u"-3"_s, -3},
-            {u"$ff"_s, 255},
-            {u"$FFFFFFFF"_s, -1},
-            {u"2147483647"_s, 2147483647},
-            {u"-2147483648"_s, -2147483647 - 1}};
-        for (const auto& [text, number] : rows) {
-            QVERIFY2(readSerialField(text) == number, qPrintable(text));
+        const QStringList texts{u"  12"_s,      u"+7"_s,         u"-3"_s,         u"$ff"_s,
+                                u"$FFFFFFFF"_s, u"2147483647"_s, u"-2147483648"_s};
+        const QList<qint32> numbers{12, 7, -3, 255, -1, 2147483647, -2147483647 - 1};  // $: 32 bits
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            QVERIFY2(readSerialField(texts.at(i)) == numbers.at(i), qPrintable(texts.at(i)));
         }
         for (const QString& bad : {u"2147483648"_s, u"-2147483649"_s, u"$100000000"_s, u"$"_s,
                                    u"-$1"_s, u"12 "_s, u""_s, u"-"_s, u"\t1"_s, u"\u0661"_s}) {
@@ -47,6 +42,7 @@ private Q_SLOTS:
         QCOMPARE(kilobytesText(16777215ULL), u"16,383 KB"_s);        // truncated
         QCOMPARE(kilobytesText(~0ULL), u"18014398509481,983 KB"_s);  // one comma only
         QCOMPARE(kilobytesText(999ULL * 1024ULL + 1023ULL), u"999 KB"_s);
+        QCOMPARE(kilobytesText(1000ULL * 1024ULL), u"1,000 KB"_s);
         // Old kernels have no MemAvailable, and MemFree is not the same thing.
         const auto percent = [](const char* meminfo) {
             return availablePercentFromMeminfo(meminfo).value_or(-1);

@@ -35,23 +35,20 @@ private Q_SLOTS:
     void judgesTheSigner_data() {
         QTest::addColumn<QByteArray>("setting");
         QTest::addColumn<QString>("message");  // empty: success
-        QTest::newRow("exit 11") << QByteArray("EXIT=11")
-                                 << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s;
-        QTest::newRow("exit 127 is success") << QByteArray("EXIT=127") << QString();
-        QTest::newRow("signal 9") << QByteArray("SIGNAL=9")
-                                  << u"Error 9 occured:\rterminated by signal 9"_s;
-        QTest::newRow("stopped while it hangs")
-            << QByteArray("SLEEP_MS=60000") << u"Error 15 occured:\rterminated by signal 15"_s;
-        QTest::newRow("megabytes on both streams")
-            << "EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x')
-            << u"Error 23 occured:\rCOMPRESS_ERROR"_s;
-        QTest::newRow("input is empty")
-            << QByteArray("READ_STDIN=1;EXIT=3") << u"Error 3 occured:\rUNKNOWN_FILE_ERROR"_s;
-        QTest::newRow("cannot start")
-            << QByteArray("PROGRAM=/no/PGP") << u"Error -1 occured:\rsigner could not be started"_s;
+        const auto row = [](const char* name, const QByteArray& setting, const char* message) {
+            QTest::newRow(name) << setting << QString::fromLatin1(message);
+        };
+        row("exit 11", "EXIT=11", "Error 11 occured:\rNONEXIST_KEY_ERROR");
+        row("exit 127 is success", "EXIT=127", "");
+        row("signal 9", "SIGNAL=9", "Error 9 occured:\rterminated by signal 9");
+        row("stopped while it hangs", "SLEEP_MS=60000",
+            "Error 15 occured:\rterminated by signal 15");
+        row("megabytes on both streams", "EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x'),
+            "Error 23 occured:\rCOMPRESS_ERROR");
+        row("input is empty", "READ_STDIN=1;EXIT=3", "Error 3 occured:\rUNKNOWN_FILE_ERROR");
+        row("cannot start", "PROGRAM=/no/PGP", "Error -1 occured:\rsigner could not be started");
         // The system ends an argument at a NUL: the signer would get another pass phrase.
-        QTest::newRow("NUL in the pass phrase")
-            << QByteArray("NUL") << u"Error -1 occured:\rsigner could not be started"_s;
+        row("NUL in the pass phrase", "NUL", "Error -1 occured:\rsigner could not be started");
     }
     void judgesTheSigner() {
         QFETCH(QByteArray, setting);

@@ -11,14 +11,14 @@ private Q_SLOTS:
     void pgppathWalk_data() {
         QTest::addColumn<QStringList>("environment");  // "<dir>": a temporary directory
         QTest::addColumn<QString>("expected");
-        QTest::newRow("found") << QStringList{u"PGPPATH=<dir>"_qs} << u"<dir>/PGP.EXE"_qs;
-        QTest::newRow("lower-case name")
-            << QStringList{u"pgppath=<dir>/Keys"_qs} << u"<dir>/Keys/PGP.EXE"_qs;
-        QTest::newRow("earlier name match wins")
-            << QStringList{u"OLDPGPPATH=<dir>"_qs, u"PGPPATH=<dir>"_qs} << u"/"_qs;
-        QTest::newRow("match in a value")
-            << QStringList{u"PATH=/opt/pgppath"_qs, u"PGPPATH=<dir>"_qs} << u"/"_qs;
-        QTest::newRow("not a directory") << QStringList{u"PGPPATH=<dir>/file"_qs} << u"/"_qs;
+        const auto row = [](const char* name, const QString& environment, const QString& expected) {
+            QTest::newRow(name) << environment.split(u' ') << expected;
+        };
+        row("found", u"PGPPATH=<dir>"_qs, u"<dir>/PGP.EXE"_qs);
+        row("lower-case name", u"pgppath=<dir>/Keys"_qs, u"<dir>/Keys/PGP.EXE"_qs);
+        row("earlier name match wins", u"OLDPGPPATH=<dir> PGPPATH=<dir>"_qs, u"/"_qs);
+        row("match in a value", u"PATH=/opt/pgppath PGPPATH=<dir>"_qs, u"/"_qs);
+        row("not a directory", u"PGPPATH=<dir>/file"_qs, u"/"_qs);
     }
     void pgppathWalk() {
         QFETCH(QStringList, environment);

@@ -7,7 +7,7 @@
 //   FAKESIGNER_SLEEP_MS=<ms>   sleep first
 //   FAKESIGNER_READ_STDIN=1    read standard input to its end, then print "stdin:<bytes>"
 //   FAKESIGNER_PRINT=<text>    print the text on stdout and stderr, FAKESIGNER_REPEAT times
-//   FAKESIGNER_NO_OUTPUT=1     write no output file
+//   FAKESIGNER_NO_OUTPUT=1     leave the output file empty
 //   FAKESIGNER_ALSO_CREATE=<file>  create <file> as someone else would, then sign as usual
 //   FAKESIGNER_REPORT=<file>   print "cwd:<dir>", "sigblk:<hex mask>", "sigign:<hex mask>",
 //                              "leader:<0|1>" (leads its own process group) and "leaked:<n>"
@@ -52,12 +52,9 @@ void report(const QByteArray& releaseFile) {
         return status.mid(at, status.indexOf('\n', at) - at).trimmed();
     };
     const auto target = [](const QString& fd) {
-        QByteArray link(256, '\0');
-        const ssize_t size = ::readlink(("/proc/self/fd/" + fd.toLocal8Bit()).constData(),
-                                        link.data(), static_cast<size_t>(link.size()));
-        return link.left(std::max<ssize_t>(size, 0));
+        return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/") + fd);
     };
-    const QByteArray pipe = target(QStringLiteral("1"));
+    const QString pipe = target(QStringLiteral("1"));
     int leaked = 0;
     for (const QString& fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System)) {
         leaked += fd.toInt() > 2 && target(fd) == pipe ? 1 : 0;
@@ -115,7 +112,9 @@ int main(int argc, char* argv[]) {
     }
     writeFile(qgetenv("FAKESIGNER_ALSO_CREATE"), "someone else's file\n", QIODevice::WriteOnly);
     const QByteArray output = optionValue(args, "-o");
-    if (qgetenv("FAKESIGNER_NO_OUTPUT") != "1") {
+    if (qgetenv("FAKESIGNER_NO_OUTPUT") == "1") {
+        writeFile(output, {}, QIODevice::WriteOnly);
+    } else {
         writeFile(output,
                   "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + readFile(optionValue(args, "-sta")) +
                       "\n-----BEGIN PGP SIGNATURE-----\nkey:" + optionValue(args, "-u") +
