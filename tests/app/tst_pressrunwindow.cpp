@@ -1,6 +1,8 @@
 // The press run window: its fields, and a run as the user sees it, with the
 // document in the editor never touched.
 #include "appwindows.h"
+#include "editortemplate.h"
+#include "encodingquestion.h"
 #include "fakedialogs.h"
 #include "gnupghome.h"
 #include "mainwindow.h"
@@ -13,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-const QString kTemplate = u"Offer @SERIAL@\nplain\nref @SERIAL@ @SERIAL@\n"_s;
+const QString kTemplate = u"Offer @SERIAL@\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s;
 const QString kDone = u"The Sealmill has run!"_s;
 
 class TestPressRun : public QObject {
@@ -117,6 +119,8 @@ private Q_SLOTS:
             u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s);
         row("snapshot left behind", {}, u"SealmillTemplate.tmp"_s, {}, 0,
             u"Cannot create file %1/SealmillTemplate.tmp."_s);
+        row("text Windows-1252 cannot store, UTF-8 refused", "Windows-1252", {}, {}, 0,
+            kSaveAsUtf8Question);
         row("cancel once", "SLEEP_MS=400", {}, u"once"_s, 1, {});
         row("cancel twice", "SLEEP_MS=60000", {}, u"twice"_s, 0, {});
         row("real pgpgpg", "real", {}, {}, 5, kDone);
@@ -144,14 +148,15 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(dir));
         const FakeSignerSettings settings("COUNTER=" + QFile::encodeName(temp.filePath(u"n"_s)) +
                                           ';' + signer);
-        if (!obstacle.isEmpty()) {
-            QFile(dir + u'/' + obstacle).open(QIODevice::WriteOnly);
-        }
+        QVERIFY(obstacle.isEmpty() || QFile(dir + u'/' + obstacle).open(QIODevice::WriteOnly));
         FakeDialogs dialogs;
         AppWindows windows(dialogs);
         PressRunWindow& press = windows.pressRunWindow();
         QPlainTextEdit& editor = *windows.mainWindow().editor();
-        editor.setPlainText(u"Offer\nplain\nref @SERIAL@ @SERIAL@\n"_s);
+        editor.setPlainText(u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
+        windows.mainWindow().editorTemplate().setEncoding(signer == "Windows-1252"
+                                                              ? sealmill::TextEncoding::Windows1252
+                                                              : sealmill::TextEncoding::Utf8);
         editor.moveCursor(QTextCursor::Start);
         editor.moveCursor(QTextCursor::EndOfWord);
         QTest::keyClicks(&editor, u" @SERIAL@"_s);  // an edit the user can undo
@@ -185,11 +190,14 @@ private Q_SLOTS:
         QStringList outputs = QDir(dir).entryList({u"Sealmilled-file-*"_s});
         outputs.removeOne(obstacle);
         QTEST(static_cast<int>(outputs.size()), "outputs");
+        writeFile(temp.filePath(u"usual"_s), {});  // with the access a new file gets
         for (const QString& name : outputs) {
             const QByteArray n = name.sliced(16).chopped(4).toLatin1();
+            QCOMPARE(QFileInfo(dir + u'/' + name).permissions(),
+                     QFileInfo(temp.filePath(u"usual"_s)).permissions());
             QVERIFY(!home || home->goodSignatureBy(dir + u'/' + name) == home->fingerprint());
             QVERIFY(!home || home->signedText(dir + u'/' + name).replace("\r\n", "\n") ==
-                                 "Offer " + n + "\nplain\nref " + n + " @SERIAL@\n");
+                                 "Offer " + n + "\nplain \xe2\x98\x83\nref " + n + " @SERIAL@\n");
         }
         QCOMPARE(dialogs.messageTexts(),
                  message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir)});
@@ -204,7 +212,7 @@ private Q_SLOTS:
         QCOMPARE(editor.toPlainText(), kTemplate);
         QVERIFY(editor.document()->isModified());
         editor.undo();
-        QCOMPARE(editor.toPlainText(), u"Offer\nplain\nref @SERIAL@ @SERIAL@\n"_s);
+        QCOMPARE(editor.toPlainText(), u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
     }
 };
 

@@ -21,11 +21,12 @@ class TestPressJob : public QObject {
 
 private Q_SLOTS:
     // Every number of the range is signed from the run's own copy of the
-    // template (first placeholder of a line only) and published under its
-    // name; the pattern is read per number and the range only for the
-    // figures; nothing else stays behind.
+    // template (first placeholder of a line only, in the file's encoding)
+    // and published under its name; the pattern is read per number and the
+    // range only for the figures; nothing else stays behind.
     void pressesEveryNumberOfTheRange() {
         PressRig rig(u"@SERIAL@ @SERIAL@\nfixed\n"_s);
+        rig.text.encoding = TextEncoding::Utf16Le;  // its mark starts each copy, and only there
         rig.settings.serialFrom = u"5"_s;
         rig.settings.serialTo = u"9"_s;
         rig.settings.key = u"tarvix"_s;
@@ -40,8 +41,9 @@ private Q_SLOTS:
                                              u"later_9.asc"_s, u"out5.asc"_s}));
         // What the signer stand-in makes of the numbered copy.
         QCOMPARE(contents(rig.out(u"later_7.asc"_s)),
-                 "-----BEGIN PGP SIGNED MESSAGE-----\n\n7 @SERIAL@\r\nfixed\r\n\n-----BEGIN PGP "
-                 "SIGNATURE-----\nkey:tarvix\n-----END PGP SIGNATURE-----\n");
+                 "-----BEGIN PGP SIGNED MESSAGE-----\n\n" +
+                     *encodeTemplateText(u"7 @SERIAL@\nfixed\n"_s, TextEncoding::Utf16Le) +
+                     "\n-----BEGIN PGP SIGNATURE-----\nkey:tarvix\n-----END PGP SIGNATURE-----\n");
         QCOMPARE(
             rig.log,
             QStringList({u"started"_s, u"progress 20 1 of 5 processed"_s,
@@ -91,6 +93,8 @@ private Q_SLOTS:
         row("directory removed between numbers", "", PressResult::FileFailed,
             u"Cannot create file %1/Sealmill2.tmp"_s, {});
         // The system ends a name at a NUL: the output would land as "theirs".
+        row("range emptied during the run", "", PressResult::RangeLost, {},
+            {u"out1.asc"_s, u"out2.asc"_s});
         row("NUL in the pattern", "", PressResult::FileFailed, u"Cannot create file %1/theirs\0"_s,
             {});
     }
@@ -103,12 +107,10 @@ private Q_SLOTS:
         const QString snapshot = rig.out(u"SealmillTemplate.tmp"_s);
         const FakeSignerSettings settings(
             signer + ";COUNTER=" + QFile::encodeName(rig.temp.filePath(u"calls"_s)));
-        if (mischief.startsWith(u"dangling")) {
-            QVERIFY(QFile::link(u"nowhere"_s, rig.out(u"out2.asc"_s)));
-        }
-        if (mischief.startsWith(u"NUL")) {
-            rig.settings.pattern = u"theirs\0@SERIAL@"_s;
-        }
+        QVERIFY(!mischief.startsWith(u"dangling") ||
+                QFile::link(u"nowhere"_s, rig.out(u"out2.asc"_s)));
+        rig.settings.pattern =
+            mischief.startsWith(u"NUL") ? u"theirs\0@SERIAL@"_s : rig.settings.pattern;
         if (mischief == u"leftover snapshot") {
             writeFile(snapshot, kTheirs);
         }
@@ -116,6 +118,8 @@ private Q_SLOTS:
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
             if (mischief == u"directory removed between numbers") {
                 QDir(rig.outDir).removeRecursively();
+            } else if (mischief.startsWith(u"range")) {
+                rig.settings.serialTo = u"0"_s;
             } else if (mischief == u"snapshot replaced") {
                 QFile::remove(snapshot);
                 writeFile(snapshot, "substituted @SERIAL@\n");
@@ -126,13 +130,9 @@ private Q_SLOTS:
 
         QVERIFY(mischief != u"read-only directory" ||
                 QFile::setPermissions(rig.outDir, QFile::ReadOwner | QFile::ExeOwner));
-        std::optional<FileSizeLimit> full;
-        if (mischief.startsWith(u"disk full")) {
-            full.emplace(10);
-        }
+        const FileSizeLimit full(mischief.startsWith(u"disk full") ? 10 : RLIM_INFINITY);
         const PermissionBitsApply asUser;
         const PressOutcome outcome = rig.run();
-        full.reset();
 
         QTEST(outcome.result, "result");
         QVERIFY2(outcome.message.startsWith(message.replace(u"%1"_s, rig.outDir)),

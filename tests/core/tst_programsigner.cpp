@@ -61,10 +61,7 @@ private Q_SLOTS:
         task.signedFile = dir.filePath(u"out 5"_s);
         task.keyId = u"k \"q\""_s;
         // Each value is one argument, byte for byte.
-        task.passPhrase = u"\tp -o x\x1b[2J\r\x7f\u00a0 "_s;
-        if (setting == "NUL") {
-            task.passPhrase += QChar::Null;
-        }
+        task.passPhrase = u"\tp -o x\x1b[2J\r\x7f\u00a0 "_s + (setting == "NUL" ? u"\0"_s : u""_s);
         const FakeSignerSettings settings(setting +
                                           ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
         // Whatever this process reads from is not the signer's to read.
