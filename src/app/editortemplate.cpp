@@ -1,7 +1,5 @@
 #include "editortemplate.h"
 
-#include "sealmillerror.h"
-
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -16,9 +14,6 @@ void EditorTemplate::saveToFile(const QString& path) const {
 void EditorTemplate::loadFromFile(const QString& path) {
     const sealmill::TemplateFileText loaded =
         sealmill::readTemplateFile(path, sealmill::FileKinds::RegularOnly, capacity_);
-    if (loaded.text.size() > capacity_) {
-        throw sealmill::SealmillError(QStringLiteral("Text exceeds memo capacity"));
-    }
     if (loaded.text != text()) {  // else caret, selection and scroll position stay
         editor_.setPlainText(loaded.text);
     }

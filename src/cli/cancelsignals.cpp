@@ -18,7 +18,9 @@ namespace cancelsignals {
 namespace {
 
 std::atomic<int> strongest{0};
-std::atomic<int> count{0};
+#ifndef Q_OS_UNIX
+std::atomic<int> count{0};  // signals so far, for the watcher's polling
+#endif
 
 void record(int signal) {
     if (signal == SIGTERM) {
@@ -27,7 +29,9 @@ void record(int signal) {
         int none = 0;
         strongest.compare_exchange_strong(none, signal);
     }
+#ifndef Q_OS_UNIX
     count.fetch_add(1);
+#endif
 }
 
 #ifdef Q_OS_UNIX

@@ -46,15 +46,24 @@ PressJob::PressJob(const PressSettings& settings, QObject* parent)
 }
 
 PressJob::~PressJob() {
-    if (signer_ != nullptr) {
-        disconnect(preparedConnection_);
-        disconnect(signedConnection_);
+    if (isRunning()) {
         signer_->stop();
-        signer_->release();
-        removeFile(workFile_);
-        removeFile(signedFile_);
-        removeFile(snapshotPath(outputDir_));
+        endRun();
     }
+}
+
+// Nothing of the run stays behind but the outputs it published.
+void PressJob::endRun() {
+    disconnect(preparedConnection_);
+    disconnect(signedConnection_);
+    removeFile(workFile_);
+    removeFile(signedFile_);
+    removeFile(snapshotPath(outputDir_));
+    workFile_.clear();
+    signedFile_.clear();
+    signer_->release();
+    signer_ = nullptr;
+    copies_.reset();
 }
 
 void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
@@ -258,17 +267,7 @@ void PressJob::stop() {
 }
 
 void PressJob::finish(PressResult result, const QString& message, const QString& details) {
-    disconnect(preparedConnection_);
-    disconnect(signedConnection_);
-    // Nothing of the run stays behind but the outputs it published.
-    removeFile(workFile_);
-    removeFile(signedFile_);
-    removeFile(snapshotPath(outputDir_));
-    workFile_.clear();
-    signedFile_.clear();
-    signer_->release();
-    signer_ = nullptr;
-    copies_.reset();
+    endRun();
     if (result == PressResult::Succeeded && cancelRequested_) {
         result = PressResult::Cancelled;
     }

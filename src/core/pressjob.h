@@ -89,6 +89,7 @@ private:
     void onPrepared(const SignerError& error);
     void onSigned(const SignerError& error);
     [[nodiscard]] bool reportProgress();
+    void endRun();
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 
     const PressSettings& settings_;
