@@ -39,6 +39,23 @@ void createFile(const QString& path, const QList<QByteArrayView>& pieces, QStrin
     writeNewFile(path, pieces);
 }
 
+// Whether the system can hold every name the run will use, judged by the
+// range's ends: the number with the most digits makes the longest names.
+bool namesFit(const PressSettings& settings, const QString& outputDir) {
+    if (!fitsPathLimits(snapshotPath(outputDir))) {
+        return false;
+    }
+    for (const QString& end : {settings.serialFromText(), settings.serialToText()}) {
+        if (const std::optional<qint32> serial = readSerialField(end);
+            serial &&
+            (!fitsPathLimits(outputFilePath(outputDir, settings.namePattern(), *serial)) ||
+             !fitsPathLimits(signedFilePath(outputDir, *serial)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 PressJob::PressJob(const PressSettings& settings, QObject* parent)
@@ -71,12 +88,12 @@ void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
         return;
     }
     const QString dirText = settings_.outputDirectoryText();
-    if (directoryLimit_ > 0 && dirText.size() > directoryLimit_) {
-        Q_EMIT finished({PressResult::Refused, QString(kOutputPathTooLong), {}, 0});
-        return;
-    }
     if (dirText.isEmpty() || !signer.canStart(settings_)) {
         Q_EMIT finished({PressResult::Refused, {}, {}, 0});
+        return;
+    }
+    if (!namesFit(settings_, outputDirectory(dirText))) {
+        Q_EMIT finished({PressResult::Refused, QString(kOutputPathTooLong), {}, 0});
         return;
     }
 
@@ -145,8 +162,12 @@ void PressJob::pressNext() {
     }
     outputFile_ = outputFilePath(outputDir_, settings_.namePattern(), serial_);
     // The system ends a name at a NUL: the output would land under another one.
-    if (outputFile_.contains(QChar::Null)) {
-        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputFile_));
+    // A name too long for it (the pattern may change during a run) would fail
+    // only once signed.
+    const bool fits = fitsPathLimits(outputFile_);
+    if (outputFile_.contains(QChar::Null) || !fits) {
+        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputFile_),
+               fits ? QString() : QString(kOutputPathTooLong));
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would

@@ -58,12 +58,9 @@ public:
     ~PressJob() override;
     Q_DISABLE_COPY_MOVE(PressJob)
 
-    // Output directory texts longer than this are refused with
-    // kOutputPathTooLong; 0 takes any.
-    void setOutputDirectoryLimit(qsizetype characters) { directoryLimit_ = characters; }
-
     // Begins a run unless one is under way. A refusal is reported through
-    // finished() before this returns.
+    // finished() before this returns; an output or temporary name the system
+    // cannot hold is refused with kOutputPathTooLong before anything is written.
     void start(const TemplateFileText& templateText, Signer& signer);
 
     // The first call lets the signature under way finish, counts it, and
@@ -93,7 +90,6 @@ private:
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 
     const PressSettings& settings_;
-    qsizetype directoryLimit_ = 0;
 
     // The run under way.
     Signer* signer_ = nullptr;

@@ -97,6 +97,9 @@ private Q_SLOTS:
             {u"out1.asc"_s, u"out2.asc"_s});
         row("NUL in the pattern", "", PressResult::FileFailed, u"Cannot create file %1/theirs\0"_s,
             {});
+        // Found before number 2 is signed, not when its output cannot be published.
+        row("pattern made too long during the run", "", PressResult::FileFailed,
+            u"Cannot create file %1/2"_s + QString(256, u'n'), one);
     }
     void faultsDuringARun() {
         QFETCH(QString, mischief);
@@ -123,6 +126,8 @@ private Q_SLOTS:
             } else if (mischief == u"snapshot replaced") {
                 QFile::remove(snapshot);
                 writeFile(snapshot, "substituted @SERIAL@\n");
+            } else if (mischief.startsWith(u"pattern made too long")) {
+                rig.settings.pattern = QString(256, u'n');
             } else if (mischief.startsWith(u"output made")) {
                 alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
             }
