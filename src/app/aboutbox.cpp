@@ -20,7 +20,7 @@ AboutBox::AboutBox(Dialogs& dialogs, QWidget* parent, sealmill::SystemFigures fi
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     designedSize_ = size();
-    fitToTexts();
+    fixWindowSize(*this, designedSize_);
 }
 
 AboutBox::~AboutBox() = default;
@@ -47,12 +47,7 @@ void AboutBox::refreshFigures() {
                                           MessageButton::Ok,
                                           {}});
     }
-    fitToTexts();
-    ui_->okButton->setFocus();
-}
-
-// The box keeps the size it was drawn with unless its texts need more (a
-// larger font, a figure of many digits).
-void AboutBox::fitToTexts() {
+    // Drawn size, unless the texts (a larger font, a long figure) need more.
     fixWindowSize(*this, designedSize_);
+    ui_->okButton->setFocus();
 }

@@ -26,7 +26,6 @@ public:
 
 private:
     void refreshFigures();
-    void fitToTexts();
 
     std::unique_ptr<Ui::AboutBox> ui_;
     Dialogs& dialogs_;
