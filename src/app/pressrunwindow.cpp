@@ -80,7 +80,6 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
         field->setMaximumWidth(
             std::max(field->minimumWidth(), field->fontMetrics().horizontalAdvance(u"00000000"_s)));
     }
-    fixWindowSize(*this, size());
     ui_->statusBar->showMessage(kIdleStatus);
 
     ui_->serialFromArrows->setBuddy(ui_->serialFromField);
@@ -95,6 +94,7 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
     connect(escape, &QShortcut::activated, ui_->closeButton, &QPushButton::click);
 
     setDefaults();
+    fixWindowSize(*this, size());
 
     // Connected after the defaults are in, so no rule runs during creation.
     connect(ui_->serialFromField, &QLineEdit::textChanged, this,

@@ -97,9 +97,6 @@ private Q_SLOTS:
             {u"out1.asc"_s, u"out2.asc"_s});
         row("NUL in the pattern", "", PressResult::FileFailed, u"Cannot create file %1/theirs\0"_s,
             {});
-        // Found before number 2 is signed, not when its output cannot be published.
-        row("pattern made too long during the run", "", PressResult::FileFailed,
-            u"Cannot create file %1/2"_s + QString(256, u'n'), one);
     }
     void faultsDuringARun() {
         QFETCH(QString, mischief);
@@ -126,8 +123,6 @@ private Q_SLOTS:
             } else if (mischief == u"snapshot replaced") {
                 QFile::remove(snapshot);
                 writeFile(snapshot, "substituted @SERIAL@\n");
-            } else if (mischief.startsWith(u"pattern made too long")) {
-                rig.settings.pattern = QString(256, u'n');
             } else if (mischief.startsWith(u"output made")) {
                 alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
             }
@@ -161,6 +156,23 @@ private Q_SLOTS:
                           bytes.count("Serial " + name.mid(3, 1).toLatin1() + "\r\n") == 100),
                      qPrintable(name));
         }
+    }
+
+    // A pattern edited during the run into a name the system cannot hold
+    // stops the run before that number is signed, saying why.
+    void patternMadeTooLongDuringTheRun() {
+        PressRig rig;
+        rig.settings.serialTo = u"2"_s;
+        const FakeSignerSettings counter("COUNTER=" +
+                                         QFile::encodeName(rig.temp.filePath(u"calls"_s)));
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
+                         [&rig] { rig.settings.pattern = QString(256, u'n'); });
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(outcome.message, u"Cannot create file "_s + rig.out(u"2"_s + QString(256, u'n')));
+        QCOMPARE(outcome.details, u"Output path too long! Sorry..."_s);
+        QCOMPARE(contents(rig.temp.filePath(u"calls"_s)), QByteArray("1"));
+        QCOMPARE(rig.entries(), QStringList{u"out1.asc"_s});
     }
 
     // A first cancel lets the signer finish its number, which counts, and
