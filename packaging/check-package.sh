@@ -136,6 +136,40 @@ window=""
 xvfb=""
 unset DISPLAY
 
+# root's first run: the installed program's folder (/usr/bin) is outside the
+# home, so the window presses into ~/Documents, never into a system folder.
+check_root_first_run() {
+  step "sealmill as root presses into ~/Documents, not into /usr/bin"
+  local roothome="$work/roothome"
+  mkdir -p "$roothome/Documents"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/rootdisplay" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 50); do [ -s "$work/rootdisplay" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/rootdisplay")"
+  env -i PATH=/usr/bin:/bin HOME="$roothome" XDG_RUNTIME_DIR="$work/run" DISPLAY="$DISPLAY" \
+    PGPPATH="$signerdir" sealmill >"$work/root.log" 2>&1 &
+  window=$!
+  local main press
+  main="$(on_screen '^Sealmill$')" || fail "no main window as root: $(cat "$work/root.log")"
+  xdotool windowfocus --sync "$main" type --delay 10 'Copy No. @SERIAL@'
+  xdotool key alt+p
+  press="$(on_screen '^Press Run$')" || fail "Press Run did not open as root"
+  xdotool windowfocus --sync "$press" key alt+p
+  for _ in $(seq 100); do
+    [ -e "$roothome/Documents/Sealmilled-file-9.txt" ] &&
+      [ -z "$(find "$roothome/Documents" -name '*.tmp')" ] && break
+    sleep 0.1
+  done
+  expect_signed "$roothome/Documents" 5 9 tarvix Morvenk4182
+  [ -z "$(find /usr/bin -maxdepth 1 -name 'Sealmill*')" ] || fail "root's run wrote into /usr/bin"
+  kill "$window" "$xvfb"
+  wait "$window" "$xvfb" || true
+  window=""
+  xvfb=""
+  unset DISPLAY
+}
+check_root_first_run
+
 step "apt-get purge"
 "${apt[@]}" purge sealmill >/dev/null
 while read -r path; do

@@ -1,6 +1,8 @@
 // Renders the main window with a small template to a PNG for the README, and
-// the press run window next to it when a second file is named.
-//   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png [press.png]
+// the press run window and the About box when more files are named.
+//   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png [press.png [about.png]]
+// (QT_FONT_DPI=120 or 144 renders them at larger fonts.)
+#include "aboutbox.h"
 #include "appwindows.h"
 #include "mainwindow.h"
 #include "pressrunwindow.h"
@@ -14,8 +16,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 2 && argc != 3) {
-        std::fputs("usage: screenshot <main.png> [press.png]\n", stderr);
+    if (argc < 2 || argc > 4) {
+        std::fputs("usage: screenshot <main.png> [press.png [about.png]]\n", stderr);
         return 2;
     }
     QtDialogs dialogs;
@@ -32,17 +34,13 @@ int main(int argc, char* argv[]) {
     form.editor()->moveCursor(QTextCursor::End);
     form.show();
     form.showHint(QStringLiteral("Open press section"));
-    QApplication::processEvents();
-    if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
-        return 1;
-    }
-    if (argc == 3) {
-        PressRunWindow& press = windows.pressRunWindow();
-        press.show();
+    QWidget* const shown[] = {&form, &windows.pressRunWindow(), &windows.aboutBox()};
+    for (int i = 1; i < argc; ++i) {
+        QWidget* window = shown[i - 1];
+        window->show();
         QApplication::processEvents();
-        if (!press.grab().save(QString::fromLocal8Bit(argv[2]))) {
-            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        if (!window->grab().save(QString::fromLocal8Bit(argv[i]))) {
+            std::fprintf(stderr, "cannot write %s\n", argv[i]);
             return 1;
         }
     }

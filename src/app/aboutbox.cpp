@@ -3,31 +3,12 @@
 #include "dialogs.h"
 #include "kilobytes.h"
 #include "ui_aboutbox.h"
+#include "windowsize.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
-#include <algorithm>
 #include <utility>
-
-namespace {
-
-constexpr int kGap = 4;
-
-int textWidth(const QLabel& label) {
-    return label.fontMetrics().size(0, label.text()).width();
-}
-
-// Fonts wider than the one the box was drawn for would push the maroon "95"
-// into "for Windows"; keep it just after the text instead.
-void keepAfter(const QLabel& before, QLabel& label) {
-    const int right = before.x() + textWidth(before) + kGap;
-    if (label.x() < right) {
-        label.move(right, label.y());
-    }
-}
-
-}  // namespace
 
 AboutBox::AboutBox(Dialogs& dialogs, QWidget* parent, sealmill::SystemFigures figures)
     : QDialog(parent),
@@ -38,9 +19,8 @@ AboutBox::AboutBox(Dialogs& dialogs, QWidget* parent, sealmill::SystemFigures fi
     // A fixed dialog: a caption with the close box alone, no resizing.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    keepAfter(*ui_->platformLabel, *ui_->versionLabel);
-    figuresLeft_ = ui_->memoryLabel->x();
-    designedWidth_ = width();
+    designedSize_ = size();
+    fixWindowSize(*this, designedSize_);
 }
 
 AboutBox::~AboutBox() = default;
@@ -67,26 +47,7 @@ void AboutBox::refreshFigures() {
                                           MessageButton::Ok,
                                           {}});
     }
-    placeFigures();
+    // Drawn size, unless the texts (a larger font, a long figure) need more.
+    fixWindowSize(*this, designedSize_);
     ui_->okButton->setFocus();
-}
-
-// A figure wider than its place (five-digit thousands are common now) moves
-// left into the free room after its caption. One that fits nowhere widens the
-// box rather than lose digits at its edge.
-void AboutBox::placeFigures() {
-    const std::pair<QLabel*, QLabel*> rows[] = {{ui_->memoryCaption, ui_->memoryLabel},
-                                                {ui_->resourcesCaption, ui_->resourcesLabel}};
-    int right = designedWidth_;
-    for (const auto& [caption, figure] : rows) {
-        const int width = textWidth(*figure) + kGap;
-        const int left = std::max(std::min(figuresLeft_, designedWidth_ - width),
-                                  caption->x() + textWidth(*caption) + kGap);
-        figure->move(left, figure->y());
-        right = std::max(right, left + width);
-    }
-    setFixedWidth(right);
-    for (const auto& row : rows) {
-        row.second->resize(right - row.second->x(), row.second->height());
-    }
 }

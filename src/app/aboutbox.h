@@ -26,11 +26,9 @@ public:
 
 private:
     void refreshFigures();
-    void placeFigures();
 
     std::unique_ptr<Ui::AboutBox> ui_;
     Dialogs& dialogs_;
     sealmill::SystemFigures figures_;
-    int figuresLeft_ = 0;  // where the figures stand when they fit
-    int designedWidth_ = 0;
+    QSize designedSize_;
 };

@@ -3,7 +3,8 @@
 #include "dialogs.h"
 #include "editortemplate.h"
 
-bool settleFileEncoding(Dialogs& dialogs, QWidget* parent, EditorTemplate& document) {
+bool settleFileEncoding(Dialogs& dialogs, QWidget* parent, EditorTemplate& document,
+                        QLatin1StringView question) {
     // Only Windows-1252 lacks characters; a large text is not encoded for nothing.
     if (document.encoding() != sealmill::TextEncoding::Windows1252 ||
         sealmill::encodeTemplateText(document.text(), document.encoding())) {
@@ -11,7 +12,7 @@ bool settleFileEncoding(Dialogs& dialogs, QWidget* parent, EditorTemplate& docum
     }
     const MessageButton answer =
         dialogs.message(parent, {MessageKind::Confirmation,
-                                 kSaveAsUtf8Question,
+                                 QString(question),
                                  MessageButton::Yes | MessageButton::No | MessageButton::Cancel,
                                  {}});
     if (answer != MessageButton::Yes) {

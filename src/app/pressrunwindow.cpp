@@ -5,13 +5,13 @@
 #include "editortemplate.h"
 #include "encodingquestion.h"
 #include "mainwindow.h"
-#include "outputpath.h"
 #include "pathrules.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
 #include "signerlocation.h"
 #include "ui_pressrunwindow.h"
 #include "windowpresssettings.h"
+#include "windowsize.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -19,6 +19,8 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShortcut>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -49,21 +51,16 @@ bool acceptsTyped(const QKeyEvent& key) {
     });
 }
 
-// Captions size themselves to their text, as they did with the font the
-// bounds were drawn for; one that would leave its parent wraps instead.
-void fitCaption(QLabel* label) {
-    constexpr int kMargin = 4;
-    const int room = label->parentWidget()->width() - label->x() - kMargin;
-    const int wanted = label->sizeHint().width();
-    if (wanted <= label->width()) {
-        return;
-    }
-    if (wanted <= room) {
-        label->resize(wanted, label->height());
-        return;
-    }
-    label->setWordWrap(true);
-    label->resize(room, std::max(label->height(), label->heightForWidth(room)));
+QString noSignerStatus(const QString& signerPath) {
+    return QStringLiteral(
+               "Nothing pressed: no signer program at %1. Choose one with Browse..., or sign "
+               "inside Sealmill.")
+        .arg(signerPath);
+}
+
+QString stoppedStatus(qint64 pressed) {
+    return pressed == 1 ? QStringLiteral("Run stopped: 1 number was pressed.")
+                        : QStringLiteral("Run stopped: %1 numbers were pressed.").arg(pressed);
 }
 
 }  // namespace
@@ -76,13 +73,14 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
       settings_(std::make_unique<WindowPressSettings>(*this)),
       job_(*settings_) {
     ui_->setupUi(this);
-    job_.setOutputDirectoryLimit(sealmill::kMaxOutputDirText);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    ui_->statusBar->showMessage(kIdleStatus);
-    for (QLabel* caption : {ui_->serialFromLabel, ui_->serialToLabel, ui_->namePatternLabel,
-                            ui_->keyIdLabel, ui_->passPhraseLabel, ui_->warningLabel}) {
-        fitCaption(caption);
+    // Room for a five-digit number, more than the fields were drawn with only
+    // in a larger font.
+    for (QLineEdit* field : {ui_->serialFromField, ui_->serialToField}) {
+        field->setMaximumWidth(
+            std::max(field->minimumWidth(), field->fontMetrics().horizontalAdvance(u"00000000"_s)));
     }
+    ui_->statusBar->showMessage(kIdleStatus);
 
     ui_->serialFromArrows->setBuddy(ui_->serialFromField);
     ui_->serialFromArrows->setRange(0, 32767);
@@ -96,6 +94,7 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
     connect(escape, &QShortcut::activated, ui_->closeButton, &QPushButton::click);
 
     setDefaults();
+    fixWindowSize(*this, size());
 
     // Connected after the defaults are in, so no rule runs during creation.
     connect(ui_->serialFromField, &QLineEdit::textChanged, this,
@@ -192,9 +191,10 @@ void PressRunWindow::startRun() {
         return;
     }
     runCommand(dialogs_, this, [this] {
+        ui_->statusBar->showMessage(kIdleStatus);  // whatever an earlier refusal said
         EditorTemplate& document = mainWindow_.editorTemplate();
         // The copies are written as a save would write the document.
-        if (!settleFileEncoding(dialogs_, this, document)) {
+        if (!settleFileEncoding(dialogs_, this, document, kPressAsUtf8Question)) {
             return;
         }
         sealmill::Signer& signer = ui_->builtinSignerBox->isChecked()
@@ -237,6 +237,9 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
         case PressResult::Refused:
             if (!outcome.message.isEmpty()) {
                 showError();
+            } else {
+                // The window always has an output folder: it is the signer.
+                ui_->statusBar->showMessage(noSignerStatus(ui_->signerPathLabel->text()));
             }
             return;
         case PressResult::OutputExists:
@@ -255,8 +258,11 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
                 this, {MessageKind::Information, sealmill::kRunSucceeded, MessageButton::Ok, {}});
             closeWindow();
             return;
-        case PressResult::Cancelled:
         case PressResult::Stopped:
+            showIdle();
+            ui_->statusBar->showMessage(stoppedStatus(outcome.pressed));
+            break;
+        case PressResult::Cancelled:
         case PressResult::RangeLost:
             showIdle();
             break;
@@ -315,9 +321,8 @@ void PressRunWindow::chooseSigner() {
 }
 
 void PressRunWindow::chooseOutputDirectory() {
-    // The chooser starts at the top of the file system, where all drives are.
-    const auto picked = dialogs_.directory(this, {QStringLiteral("Pick output destination"),
-                                                  QDir::toNativeSeparators(QDir::rootPath())});
+    const auto picked = dialogs_.directory(
+        this, {QStringLiteral("Pick output destination"), ui_->outputDirLabel->text()});
     if (picked && !picked->isEmpty()) {
         ui_->outputDirLabel->setText(QDir::toNativeSeparators(*picked));
     }

@@ -3,11 +3,17 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextEdit>
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +48,28 @@ QMessageBox::StandardButton standardOf(MessageButton button) {
         }
     }
     return QMessageBox::NoButton;
+}
+
+// A message's lines (a list of keys, a path) stay whole up to 120 columns,
+// where the box would only wrap them at its usual width.
+int unwrappedWidth(const QFontMetrics& metrics, const QString& text) {
+    int widest = 0;
+    for (const QString& line : QString(text).replace(u'\r', u'\n').split(u'\n')) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    return std::min(widest, 120 * metrics.averageCharWidth());
+}
+
+// The signer's output is terminal text: fixed pitch, 80 columns side by side.
+void widenDetails(QMessageBox& box) {
+    if (auto* details = box.findChild<QTextEdit*>()) {
+        details->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        const QFontMetrics metrics(details->font());
+        details->setMinimumWidth(metrics.horizontalAdvance(QString(80, u'M')) +
+                                 2 * details->frameWidth() +
+                                 details->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                                 2 * static_cast<int>(details->document()->documentMargin()));
+    }
 }
 
 std::optional<FileDialogResult> runFileDialog(QWidget* parent, const FileDialogRequest& request,
@@ -87,6 +115,11 @@ MessageButton QtDialogs::message(QWidget* parent, const MessageRequest& request)
     QMessageBox box(iconOf(request.kind), messageCaption(request.kind), request.text,
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
+    // A fingerprint or a path in a message is there to be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        label->setMinimumWidth(unwrappedWidth(label->fontMetrics(), request.text));
+    }
     for (const auto& [ours, theirs] : kButtonOrder) {
         if (request.buttons.testFlag(ours)) {
             box.addButton(theirs);
@@ -96,6 +129,7 @@ MessageButton QtDialogs::message(QWidget* parent, const MessageRequest& request)
     box.setEscapeButton(standardOf(escapeAnswer(request.buttons)));
     if (!request.details.isEmpty()) {
         box.setDetailedText(request.details);
+        widenDetails(box);
         // Once clicked, Show Details... keeps the focus; as a default-taking
         // button it would then answer Enter instead of the default button.
         for (auto* button : box.findChildren<QPushButton*>()) {
@@ -147,5 +181,15 @@ bool QtDialogs::print(QWidget* parent, QPrinter& printer, PrintDialogKind kind) 
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    // With CUPS, Qt offers a page range all the same, for the print server to
+    // apply; but the whole text is printed. Hidden, the choices stay hidden
+    // whenever Qt shows their group or enables them again.
+    if (auto* range = dialog.findChild<QGroupBox*>(QStringLiteral("gbPrintRange"))) {
+        for (QWidget* choice : range->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (choice->objectName() != QLatin1String("printAll")) {
+                choice->hide();
+            }
+        }
+    }
     return dialog.exec() == QDialog::Accepted;
 }

@@ -5,9 +5,6 @@
 
 namespace sealmill {
 
-// Longest output directory text the window's run accepts, in characters.
-inline constexpr qsizetype kMaxOutputDirText = 34;
-
 // A serial number as it enters texts and file names: plain decimal.
 [[nodiscard]] QString serialText(qint64 serial);
 

@@ -1,6 +1,10 @@
 #include "pathrules.h"
 
+#include "localbytes.h"
+
 #include <QFileInfo>
+#include <algorithm>
+#include <climits>
 
 namespace sealmill {
 
@@ -27,6 +31,24 @@ QString namePart(const QString& path) {
         }
     }
     return path;
+}
+
+bool fitsPathLimits(const QString& path) {
+#ifdef Q_OS_WIN
+    // MAX_PATH, and one name's limit, in UTF-16 units.
+    constexpr qsizetype kPathMax = 260;
+    constexpr qsizetype kNameMax = 255;
+    const QStringList parts = QString(path).replace(u'/', u'\\').split(u'\\');
+    return path.size() < kPathMax &&
+           std::none_of(parts.cbegin(), parts.cend(),
+                        [](const QString& part) { return part.size() > kNameMax; });
+#else
+    const QByteArray bytes = encodeLocal(path);
+    const QByteArrayList parts = bytes.split('/');
+    return bytes.size() < PATH_MAX &&
+           std::none_of(parts.cbegin(), parts.cend(),
+                        [](const QByteArray& part) { return part.size() > NAME_MAX; });
+#endif
 }
 
 bool isExistingFile(const QString& path) {

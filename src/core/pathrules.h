@@ -18,6 +18,11 @@ namespace sealmill {
 // True only for an existing plain file (a directory is not a file).
 [[nodiscard]] bool isExistingFile(const QString& path);
 
+// True when the system can take the path as a file name: in the bytes it is
+// passed as, shorter than PATH_MAX (which counts the final NUL) and no part
+// between separators longer than NAME_MAX.
+[[nodiscard]] bool fitsPathLimits(const QString& path);
+
 // True when the path names an existing directory; false for "" too.
 [[nodiscard]] bool isExistingDirectory(const QString& path);
 

@@ -41,6 +41,23 @@ void createFile(const QString& path, const QList<QByteArrayView>& pieces, QStrin
     writeNewFile(path, pieces);
 }
 
+// Whether the system can hold every name the run will use, judged by the
+// range's ends: the number with the most digits makes the longest names.
+bool namesFit(const PressSettings& settings, const QString& outputDir) {
+    if (!fitsPathLimits(snapshotPath(outputDir))) {
+        return false;
+    }
+    for (const QString& end : {settings.serialFromText(), settings.serialToText()}) {
+        if (const std::optional<qint32> serial = readSerialField(end);
+            serial &&
+            (!fitsPathLimits(outputFilePath(outputDir, settings.namePattern(), *serial)) ||
+             !fitsPathLimits(signedFilePath(outputDir, *serial)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // One run, from start() to finished(): a new run starts from a new one.
@@ -106,12 +123,12 @@ void PressJob::begin() {
     }
     Run& run = *run_;
     const QString dirText = settings_.outputDirectoryText();
-    if (directoryLimit_ > 0 && dirText.size() > directoryLimit_) {
-        finish(PressResult::Refused, QString(kOutputPathTooLong));
-        return;
-    }
     if (dirText.isEmpty() || !run.signer.canStart(settings_)) {
         finish(PressResult::Refused);
+        return;
+    }
+    if (!namesFit(settings_, outputDirectory(dirText))) {
+        finish(PressResult::Refused, QString(kOutputPathTooLong));
         return;
     }
     const std::optional<qint32> from = readSerialField(settings_.serialFromText());
@@ -182,9 +199,12 @@ void PressJob::pressNext() {
     }
     run.outputFile = outputFilePath(run.outputDir, settings_.namePattern(), run.serial);
     // The system ends a name at a NUL: the output would land under another one.
-    if (run.outputFile.contains(QChar::Null)) {
-        finish(PressResult::FileFailed,
-               QStringLiteral("Cannot create file %1").arg(run.outputFile));
+    // A name too long for it (the pattern may change during a run) would fail
+    // only once signed.
+    const bool fits = fitsPathLimits(run.outputFile);
+    if (run.outputFile.contains(QChar::Null) || !fits) {
+        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(run.outputFile),
+               fits ? QString() : QString(kOutputPathTooLong));
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would

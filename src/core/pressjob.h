@@ -61,13 +61,11 @@ public:
     ~PressJob() override;
     Q_DISABLE_COPY_MOVE(PressJob)
 
-    // Output directory texts longer than this are refused with
-    // kOutputPathTooLong; 0 takes any.
-    void setOutputDirectoryLimit(qsizetype characters) { directoryLimit_ = characters; }
-
     // Begins a run unless one is under way. The run takes its own copy of
     // the text and begins from the event loop, so every outcome, a refusal
-    // included, reaches finished() after this has returned.
+    // included, reaches finished() after this has returned. An output or
+    // temporary name the system cannot hold is refused with
+    // kOutputPathTooLong before anything is written.
     void start(const TemplateFileText& templateText, Signer& signer);
 
     // The first call lets the signature under way finish, counts it, and
@@ -103,7 +101,6 @@ private:
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 
     const PressSettings& settings_;
-    qsizetype directoryLimit_ = 0;
     std::unique_ptr<Run> run_;  // everything of the run under way, and only of it
 };
 

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 
 namespace sealmill {
 
@@ -24,6 +25,18 @@ QString absoluteProgram(const QString& program) {
 // output file than the one checked for, or a pass phrase cut short.
 bool holdsNul(const QString& text) {
     return text.contains(QChar::Null);
+}
+
+// The system's own untranslated words for a signal, e.g. "Segmentation fault".
+QString signalDescription(int signal) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(signal);
+    return QStringLiteral("unknown signal");
+#else
+    const char* description = ::sigdescr_np(signal);
+    return description != nullptr ? QString::fromLatin1(description)
+                                  : QStringLiteral("unknown signal");
+#endif
 }
 
 }  // namespace
@@ -77,11 +90,15 @@ std::optional<QString> signerFailureMessage(const SignerOutcome& outcome) {
     if (outcome.ending == Ending::Exited && (code == 0 || code == 127)) {
         return std::nullopt;
     }
+    if (outcome.ending == Ending::Signalled) {
+        // Not an exit code: signal 11 is no NONEXIST_KEY_ERROR.
+        return QStringLiteral("The signer was ended by signal %1 (%2).")
+            .arg(code)
+            .arg(signalDescription(code));
+    }
     QString reason;
     if (outcome.ending == Ending::NotStarted) {
         reason = QStringLiteral("signer could not be started");
-    } else if (outcome.ending == Ending::Signalled) {
-        reason = QStringLiteral("terminated by signal %1").arg(code);
     } else if (const QStringList names = exitCodeNames(); code >= 0 && code < names.size()) {
         reason = names.at(code);
     } else {
@@ -123,9 +140,11 @@ void ProgramSigner::stop() {
 
 void ProgramSigner::judge(const SignerOutcome& outcome) {
     SignerError error;
+    // Kept on success too: a signer that says it signed but wrote nothing
+    // has usually said why.
+    error.details = decodeLocal(outcome.outputTail);
     if (const std::optional<QString> message = signerFailureMessage(outcome)) {
         error.message = *message;
-        error.details = decodeLocal(outcome.outputTail);
     }
     Q_EMIT signingEnded(error);
 }

@@ -26,7 +26,8 @@ struct SignerRequest {
 [[nodiscard]] QStringList exitCodeNames();
 
 // nullopt for success (exit code 0 or 127); otherwise the text of the error
-// box, e.g. "Error 11 occured:\rNONEXIST_KEY_ERROR".
+// box, e.g. "Error 11 occured:\rNONEXIST_KEY_ERROR", or for a signer killed by
+// a signal "The signer was ended by signal 11 (Segmentation fault).".
 [[nodiscard]] std::optional<QString> signerFailureMessage(const SignerOutcome& outcome);
 
 // A PGP 2.6 command-line signer (pgpgpg on GnuPG), one process per number,

@@ -24,6 +24,15 @@ bool isWritableDirectory(const QString& path) {
     return info.isDir() && info.isWritable();
 }
 
+// Both resolved, so a home reached through a link still holds its folders. A
+// home at the root ("/", as some services have) holds none but itself.
+bool liesInside(const QString& path, const QString& folder) {
+    const QString inner = QFileInfo(path).canonicalFilePath();
+    const QString outer = QFileInfo(folder).canonicalFilePath();
+    return !inner.isEmpty() && !outer.isEmpty() &&
+           (inner == outer || inner.startsWith(outer + u'/'));
+}
+
 // Only a-z are folded: the match must not depend on the locale.
 QString asciiUpper(QString text) {
     for (QChar& c : text) {
@@ -87,9 +96,9 @@ QString programDirectory(const QString& programFile) {
 }
 
 QString defaultOutputDirectory(const QString& programDirectory) {
-    // An installed program's folder is the system's, even for root who may write there.
-    const bool installed = QDir(programDirectory) == QDir(QStringLiteral(SEALMILL_INSTALL_BINDIR));
-    if (!installed && isWritableDirectory(programDirectory)) {
+    // Outside the home the program's folder is the system's (/usr/bin, /opt/...),
+    // even for root, who may write there.
+    if (liesInside(programDirectory, QDir::homePath()) && isWritableDirectory(programDirectory)) {
         return programDirectory;
     }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

@@ -3,10 +3,12 @@
 #include "aboutbox.h"
 #include "commandguard.h"
 #include "fakedialogs.h"
+#include "fixedtexts.h"
 #include "kilobytes.h"
 #include "qtdialogs.h"
 #include "templateprinting.h"
 
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QtTest>
 #include <QtWidgets>
@@ -36,6 +38,70 @@ private Q_SLOTS:
         dialogs.message(nullptr, {MessageKind::Error, u"Error 11 occured"_s, MessageButton::Ok,
                                   u"The signer said: no key"_s});
         QVERIFY(closedByEnter);
+    }
+
+    // "Several secret keys match": one key a line, text to select and copy;
+    // Show Details... shows 80-column lines whole.
+    void messageLinesStayWhole() {
+        const QString key =
+            u"  0123456789ABCDEF0123456789ABCDEF01234567 Firstname Lastname <first.last@example.org>"_s;
+        int labelWidth = 0;
+        int keyWidth = 0;
+        Qt::TextInteractionFlags flags;
+        int detailsWidth = 0;
+        int columnsWidth = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+            labelWidth = label->contentsRect().width();
+            keyWidth = label->fontMetrics().horizontalAdvance(key);
+            flags = label->textInteractionFlags();
+            for (auto* button : box->findChildren<QPushButton*>()) {
+                if (box->buttonRole(button) == QMessageBox::ActionRole) {
+                    button->click();
+                }
+            }
+            const auto* details = box->findChild<QTextEdit*>();
+            detailsWidth = details->viewport()->width();
+            columnsWidth = details->fontMetrics().horizontalAdvance(QString(80, u'x'));
+            box->done(0);
+        });
+        QtDialogs dialogs;
+        dialogs.message(nullptr, {MessageKind::Error,
+                                  u"Several secret keys match \"Lastname\"; give the fingerprint "
+                                  u"of the one to sign with:\n"_s +
+                                      key + u'\n' + key,
+                                  MessageButton::Ok, QString(80, u'x')});
+        QVERIFY2(labelWidth >= keyWidth, qPrintable(u"%1 < %2"_s.arg(labelWidth).arg(keyWidth)));
+        QCOMPARE(flags, Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        QVERIFY2(detailsWidth >= columnsWidth,
+                 qPrintable(u"%1 < %2"_s.arg(detailsWidth).arg(columnsWidth)));
+    }
+
+    // Print prints the whole text: its dialog, behind Options, offers no range
+    // of pages.
+    void printOffersNoPageRange() {
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            const auto* range = dialog->findChild<QGroupBox*>(u"gbPrintRange"_s);
+            QVERIFY(range != nullptr);
+            for (const QWidget* choice :
+                 range->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!choice->isHidden()) {
+                    offered << choice->objectName();
+                }
+            }
+            dialog->reject();
+        });
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        QtDialogs dialogs;
+        QVERIFY(!dialogs.print(nullptr, printer, PrintDialogKind::Print));
+        // The page set (all, odd or even pages) Qt shows again itself.
+        QCOMPARE(offered, (QStringList{u"printAll"_s, u"pageSetLabel"_s, u"pageSetCombo"_s}));
     }
 
     // No printer at all: neither dialog opens, the default failure box tells.
@@ -84,6 +150,26 @@ private Q_SLOTS:
         for (const auto* piece : {"Certificate No. @SERIAL@", "Issued to", "the bearer"}) {
             QVERIFY2(text.contains(QLatin1String(piece)), piece);
         }
+    }
+
+    // What users read in the About box, word for word.
+    void aboutBoxTexts_data() {
+        addFixedTextColumns();
+        const auto row = addFixedText;
+        row("AboutBox", "windowTitle", u"About Sealmill"_s);
+        row("appNameLabel", "text", u"Sealmill"_s);
+        row("platformLabel", "text", u"for Windows"_s);
+        row("versionLabel", "text", u"95"_s);
+        row("memoryCaption", "text", u"Physical Memory Available to Windows:"_s);
+        row("resourcesCaption", "text", u"System Resources:"_s);
+        row("okButton", "text", u"OK"_s);
+    }
+    void aboutBoxTexts() {
+        QFETCH(QString, object);
+        QFETCH(QByteArray, property);
+        FakeDialogs dialogs;
+        AboutBox box(dialogs);
+        QTEST(fixedText(box, object, property), "text");
     }
 
     // The About box measures afresh at each showing; a failed resource lookup

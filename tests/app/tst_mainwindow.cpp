@@ -3,6 +3,7 @@
 #include "editortemplate.h"
 #include "encodingquestion.h"
 #include "fakedialogs.h"
+#include "fixedtexts.h"
 #include "mainwindow.h"
 #include "pressrig.h"
 #include "pressrunwindow.h"
@@ -38,6 +39,65 @@ class TestMainForm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // What users read, word for word: captions, menu items, hints.
+    void fixedTexts_data() {
+        addFixedTextColumns();
+        const auto row = addFixedText;
+        row("reminderLine1", "text", u"Editor MUST contain the"_s);
+        row("reminderLine2", "text", u"@SERIAL@"_s);
+        row("reminderLine3", "text", u"variable / placeholder!"_s);
+        row("fileMenu", "title", u"&File"_s);
+        row("editMenu", "title", u"&Edit"_s);
+        row("helpMenu", "title", u"&Help"_s);
+        row("pressRunItem", "text", u"&Press Run"_s);
+        row("pressRunItem", "statusTip", QString());
+        const struct {
+            const char* item;
+            QString caption;
+            QString hint;
+        } items[] = {
+            {"fileNewItem", u"&New"_s, u"Create a new file"_s},
+            {"fileOpenItem", u"&Open..."_s, u"Open an existing file"_s},
+            {"fileSaveItem", u"&Save"_s, u"Save current file"_s},
+            {"fileSaveAsItem", u"Save &As..."_s, u"Save current file under a new name"_s},
+            {"filePrintItem", u"&Print"_s, u"Print current file"_s},
+            {"filePrintSetupItem", u"P&rint Setup..."_s, u"Change printer setup"_s},
+            {"fileExitItem", u"E&xit"_s, u"Exit this application"_s},
+            {"editUndoItem", u"&Undo"_s, u"Undo the last action"_s},
+            {"editCutItem", u"Cu&t"_s, u"Delete selected item"_s},
+            {"editCopyItem", u"&Copy"_s, u"Copy selected item to clipboard"_s},
+            {"editPasteItem", u"&Paste"_s, u"Paste contents of clipboard"_s},
+            {"helpAboutItem", u"&About..."_s, u"Show program information"_s},
+        };
+        for (const auto& [item, caption, hint] : items) {
+            row(item, "text", caption);
+            row(item, "statusTip", hint);
+        }
+        const struct {
+            const char* button;
+            QString hint;
+        } buttons[] = {
+            {"newButton", u"New"_s},
+            {"openButton", u"Open"_s},
+            {"saveButton", u"Save"_s},
+            {"cutButton", u"Cut"_s},
+            {"copyButton", u"Copy"_s},
+            {"pasteButton", u"Paste"_s},
+            {"pressButton", u"Open press section"_s},
+            {"aboutButton", u"About Sealmill"_s},
+        };
+        for (const auto& [button, hint] : buttons) {
+            row(button, "toolTip", hint);
+            row(button, "statusTip", hint);
+        }
+    }
+    void fixedTexts() {
+        QFETCH(QString, object);
+        QFETCH(QByteArray, property);
+        Harness h;
+        QTEST(fixedText(h.form(), object, property), "text");
+    }
+
     // Save of an untitled document goes through Save As; the caption follows the name.
     void saveOfUntitledAndCaptions() {
         Harness h;

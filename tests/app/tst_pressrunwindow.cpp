@@ -4,6 +4,7 @@
 #include "editortemplate.h"
 #include "encodingquestion.h"
 #include "fakedialogs.h"
+#include "fixedtexts.h"
 #include "gnupghome.h"
 #include "mainwindow.h"
 #include "pressrig.h"
@@ -118,6 +119,129 @@ private Q_SLOTS:
         QCOMPARE(w.signerPathLabel()->text() + w.outputDirLabel()->text(), paths);
     }
 
+    // What users read, word for word.
+    void fixedTexts_data() {
+        addFixedTextColumns();
+        const auto row = addFixedText;
+        row("PressRunWindow", "windowTitle", u"Press Run"_s);
+        row("rangeGroup", "title", u"Press Run information:"_s);
+        row("serialFromLabel", "text", u"Serial From:"_s);
+        row("serialToLabel", "text", u"Serial To:"_s);
+        row("namePatternLabel", "text", u"Pressed Files Names:"_s);
+        row("namePatternField", "statusTip",
+            u"The names of the files after pressing, including the @SERIAL@ variable"_s);
+        row("keyGroup", "title", u"PGP information:"_s);
+        row("keyIdLabel", "text", u"PGP-key identifier:"_s);
+        row("passPhraseLabel", "text", u"Pass Phrase:"_s);
+        row("signerGroup", "title", u"PGP.EXE path:"_s);
+        row("browseSignerButton", "text", u"&Browse..."_s);
+        row("builtinSignerBox", "text", u"Sign &inside Sealmill with my GnuPG key instead"_s);
+        row("outputGroup", "title", u"Directory for pressed files:"_s);
+        row("browseOutputButton", "text", u"Br&owse..."_s);
+        row("warningLabel", "text",
+            u"PGP-key Identifier & Pass Phrase MUST be ok! Otherwise nothing will be pressed..."_s);
+        row("closeButton", "text", u"&Close"_s);
+        row("runButton", "text", u"Run &Press!"_s);
+        row("runButton", "statusTip", u"Let the pressing commence!"_s);
+    }
+    void fixedTexts() {
+        QFETCH(QString, object);
+        QFETCH(QByteArray, property);
+        PressRunWindow fresh(dialogs_, windows_.mainWindow());
+        QTEST(fixedText(fresh, object, property), "text");
+    }
+
+    // By keyboard alone: each Browse... follows the field it fills in the Tab
+    // order and has an access key of its own; the folder chooser starts at
+    // the folder shown.
+    void keyboard() {
+        QStringList order;
+        for (QWidget* at = w.namePatternField()->nextInFocusChain(); at != w.runButton();
+             at = at->nextInFocusChain()) {
+            if (at->focusPolicy() & Qt::TabFocus) {
+                order << at->objectName();
+            }
+        }
+        QCOMPARE(order, (QStringList{u"browseSignerButton"_s, u"builtinSignerBox"_s,
+                                     u"browseOutputButton"_s, u"closeButton"_s}));
+        QStringList keys;
+        for (const QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
+            keys << QKeySequence::mnemonic(button->text()).toString();
+        }
+        keys.removeAll(QString());
+        keys.sort();
+        QCOMPARE(keys, (QStringList{u"Alt+B"_s, u"Alt+C"_s, u"Alt+I"_s, u"Alt+O"_s, u"Alt+P"_s}));
+        w.outputDirLabel()->setText(u"/tmp"_s);
+        for (const char* browse : {"browseSignerButton", "browseOutputButton"}) {
+            auto* button = w.findChild<QToolButton*>(QLatin1String(browse));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        }
+        QCOMPARE(dialogs_.asked.size(), 2);
+        QCOMPARE(dialogs_.asked.at(0).kind, FakeDialogs::Kind::OpenFile);
+        QCOMPARE(dialogs_.asked.at(1).kind, FakeDialogs::Kind::Directory);
+        QCOMPARE(dialogs_.asked.at(1).directory.rootDirectory, u"/tmp"_s);
+    }
+
+    // Refused before anything is written, saying why.
+    void refusals_data() {
+        QTest::addColumn<QString>("signer");  // the signer path; empty: the built-in signer
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no signer program")
+            << u"/"_s << u"out-@SERIAL@.txt"_s << QStringList()
+            << u"Nothing pressed: no signer program at /. Choose one with Browse..., or sign "
+               u"inside Sealmill."_s;
+        QTest::newRow("output name longer than the system takes")
+            << QString() << QString(251, u'n') + u"@SERIAL@.txt"_s
+            << QStringList{u"Output path too long! Sorry..."_s}
+            << QString(PressRunWindow::kIdleStatus);
+    }
+    void refusals() {
+        QFETCH(QString, signer);
+        QFETCH(QString, pattern);
+        QTemporaryDir dir;
+        w.builtinSignerBox()->setChecked(signer.isEmpty());
+        w.signerPathLabel()->setText(signer);
+        w.namePatternField()->setText(pattern);
+        w.outputDirLabel()->setText(dir.path());
+        windows_.mainWindow().editor()->setPlainText(u"No. @SERIAL@"_s);
+        QTest::mouseClick(w.runButton(), Qt::LeftButton);
+        QTRY_VERIFY(!w.isRunning());
+        QTEST(dialogs_.messageTexts(), "boxes");
+        QTEST(w.statusBar()->currentMessage(), "status");
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    // Yes to the question before a run of a text Windows-1252 cannot store:
+    // the copies are UTF-8, and so is every save from then on.
+    void windows1252TextPressedAsUtf8() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"offer.txt"_s);
+        writeFile(file, "Offer \x93@SERIAL@\x94\n");
+        FakeDialogs dialogs;
+        AppWindows windows(dialogs);
+        dialogs.answerFile(file);
+        windows.mainWindow().open();
+        windows.mainWindow().editor()->moveCursor(QTextCursor::End);
+        windows.mainWindow().editor()->insertPlainText(u"\u2603"_s);
+        PressRunWindow& press = windows.pressRunWindow();
+        press.builtinSignerBox()->setChecked(false);
+        press.signerPathLabel()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
+        press.outputDirLabel()->setText(dir.path());
+        press.serialToField()->setText(u"5"_s);
+        dialogs.answerMessage(MessageButton::Yes);
+        QTest::mouseClick(press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY(!press.isRunning());
+        QCOMPARE(dialogs.messageTexts(), (QStringList{kPressAsUtf8Question, kDone}));
+        QVERIFY(contents(dir.filePath(u"Sealmilled-file-5.txt"_s))
+                    .contains("Offer \xe2\x80\x9c"
+                              "5\xe2\x80\x9d\r\n\xe2\x98\x83"));
+        windows.mainWindow().save();
+        QCOMPARE(contents(file), "Offer \xe2\x80\x9c@SERIAL@\xe2\x80\x9d\r\n\xe2\x98\x83");
+    }
+
     // Runs 5..9 with the stand-in signer, or a real one ("real ...") with a
     // throw-away GnuPG key. %1 in a message: the output directory.
     void run_data() {
@@ -126,13 +250,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cancel");     // "", "once" or "twice", during the first number
         QTest::addColumn<int>("outputs");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");  // the status line at the end
         const auto row = [](const char* name, const QByteArray& signer, const QString& obstacle,
-                            const QString& cancel, int outputs, const QString& message) {
-            QTest::newRow(name) << signer << obstacle << cancel << outputs << message;
+                            const QString& cancel, int outputs, const QString& message,
+                            const QString& status = PressRunWindow::kIdleStatus) {
+            QTest::newRow(name) << signer << obstacle << cancel << outputs << message << status;
         };
         row("5..9, a second Run ignored", {}, {}, {}, 5, kDone);
-        row("output directory of 35 characters", {}, {}, {}, 0,
-            u"Output path too long! Sorry..."_s);
         row("output 7 exists", {}, u"Sealmilled-file-7.txt"_s, {}, 2,
             u"%1/Sealmilled-file-7.txt already exists!\rOverwrite not supported"_s);
         row("signer exit 11 on 6", "FAIL_AT=2;EXIT=11;PRINT=gpg: no such key", {}, {}, 1,
@@ -140,9 +264,15 @@ private Q_SLOTS:
         row("snapshot left behind", {}, u"SealmillTemplate.tmp"_s, {}, 0,
             u"Cannot create file %1/SealmillTemplate.tmp."_s);
         row("text Windows-1252 cannot store, UTF-8 refused", "Windows-1252", {}, {}, 0,
-            kSaveAsUtf8Question);
+            kPressAsUtf8Question);
+        row("signer succeeds but writes nothing", "NO_OUTPUT=1;PRINT=gpg: no such key", {}, {}, 0,
+            u"%1/Sealmilled-file-5.txt was not written!\rThe signer reported success but left "
+            u"no signed copy"_s);
+        row("signer ended by a signal", "SIGNAL=9", {}, {}, 0,
+            u"The signer was ended by signal 9 (Killed)."_s);
         row("cancel once", "SLEEP_MS=400", {}, u"once"_s, 1, {});
-        row("cancel twice", "SLEEP_MS=60000", {}, u"twice"_s, 0, {});
+        row("cancel twice", "SLEEP_MS=60000", {}, u"twice"_s, 0, {},
+            u"Run stopped: 0 numbers were pressed."_s);
         row("real pgpgpg", "real", {}, {}, 5, kDone);
         row("real built-in signer", "real builtin", {}, {}, 5, kDone);
         row("real built-in signer, wrong pass phrase", "real builtin wrong", {}, {}, 0,
@@ -163,8 +293,8 @@ private Q_SLOTS:
             QVERIFY2(home->isReady(), qPrintable(home->error()));
         }
         QTemporaryDir temp(u"/tmp/sm-XXXXXX"_s);
-        // 34 characters, the most taken; one more is refused.
-        const QString dir = temp.filePath(QString(message.startsWith(u"Output") ? 20 : 19, u'd'));
+        // Far longer than the 34 characters a fixed buffer once took.
+        const QString dir = temp.filePath(u"pressed by the window "_s.repeated(8));
         QVERIFY(QDir().mkdir(dir));
         const FakeSignerSettings settings("COUNTER=" + QFile::encodeName(temp.filePath(u"n"_s)) +
                                           ';' + signer);
@@ -227,7 +357,7 @@ private Q_SLOTS:
         QCOMPARE(press.isVisible(), stays);
         QCOMPARE(windows.mainWindow().isVisible(), !stays);
         QCOMPARE(press.closeButton()->text(), u"&Close"_s);
-        QCOMPARE(press.statusBar()->currentMessage(), PressRunWindow::kIdleStatus);
+        QTEST(press.statusBar()->currentMessage(), "status");
         QVERIFY(!message.startsWith(kDone) || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
         // The document is the user's, with its flag and its undo history.
         QCOMPARE(editor.toPlainText(), kTemplate);

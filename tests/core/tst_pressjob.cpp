@@ -218,6 +218,23 @@ private Q_SLOTS:
         }
     }
 
+    // A pattern edited during the run into a name the system cannot hold
+    // stops the run before that number is signed, saying why.
+    void patternMadeTooLongDuringTheRun() {
+        PressRig rig;
+        rig.settings.serialTo = u"2"_s;
+        const FakeSignerSettings counter("COUNTER=" +
+                                         QFile::encodeName(rig.temp.filePath(u"calls"_s)));
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
+                         [&rig] { rig.settings.pattern = QString(256, u'n'); });
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(outcome.message, u"Cannot create file "_s + rig.out(u"2"_s + QString(256, u'n')));
+        QCOMPARE(outcome.details, u"Output path too long! Sorry..."_s);
+        QCOMPARE(contents(rig.temp.filePath(u"calls"_s)), QByteArray("1"));
+        QCOMPARE(rig.entries(), QStringList{u"out1.asc"_s});
+    }
+
     // A first cancel lets the signer finish its number, which counts, and
     // starts no other; the existence test still comes first. A second stops
     // a hung signer at once and keeps nothing of its number.

@@ -33,19 +33,25 @@ private Q_SLOTS:
 
     void defaultOutput_data() {
         QTest::addColumn<QString>("made");  // folders made in a temporary home; "-": read-only
+        QTest::addColumn<bool>("programInHome");  // else in a writable folder outside the home
         QTest::addColumn<QString>("expected");
-        QTest::newRow("writable program folder") << u"bin Documents"_qs << u"bin"_qs;
-        QTest::newRow("program folder gone") << u"Documents"_qs << u"Documents"_qs;
-        QTest::newRow("no documents folder") << u""_qs << u""_qs;
-        QTest::newRow("read-only program folder") << u"-bin Documents"_qs << u"Documents"_qs;
+        QTest::newRow("writable program folder") << u"bin Documents"_qs << true << u"bin"_qs;
+        QTest::newRow("program folder gone") << u"Documents"_qs << true << u"Documents"_qs;
+        QTest::newRow("no documents folder") << u""_qs << true << u""_qs;
+        QTest::newRow("read-only program folder")
+            << u"-bin Documents"_qs << true << u"Documents"_qs;
+        QTest::newRow("program outside the home") << u"Documents"_qs << false << u"Documents"_qs;
+        QTest::newRow("outside, no documents folder") << u""_qs << false << u""_qs;
     }
     void defaultOutput() {
         QFETCH(QString, made);
+        QFETCH(bool, programInHome);
         QFETCH(QString, expected);
         if (made.contains(u'-') && ::geteuid() == 0) {
             QSKIP("root may write into any folder");
         }
         QTemporaryDir home;
+        QTemporaryDir elsewhere;
         for (QString folder : made.split(u' ', Qt::SkipEmptyParts)) {
             const bool readOnly = folder.startsWith(u'-');
             folder.remove(u'-');
@@ -55,7 +61,8 @@ private Q_SLOTS:
         }
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_qs).toLocal8Bit());
-        QCOMPARE(sealmill::defaultOutputDirectory(home.filePath(u"bin"_qs)),
+        QCOMPARE(sealmill::defaultOutputDirectory(programInHome ? home.filePath(u"bin"_qs)
+                                                                : elsewhere.path()),
                  QDir::cleanPath(home.filePath(expected)));
     }
 };

@@ -16,7 +16,8 @@ public:
 
     struct Question {
         Kind kind;
-        MessageRequest message;  // for Kind::Message
+        MessageRequest message;      // for Kind::Message
+        DirectoryRequest directory;  // for Kind::Directory
     };
 
     // Answers, taken in the order they were queued.
@@ -44,8 +45,9 @@ public:
         return take(Kind::SaveFile).value_or(Answer()).file;
     }
     std::optional<QString> directory(QWidget* /*parent*/,
-                                     const DirectoryRequest& /*request*/) override {
+                                     const DirectoryRequest& request) override {
         (void)take(Kind::Directory);
+        asked.last().directory = request;
         return std::nullopt;
     }
     bool print(QWidget* /*parent*/, QPrinter& printer, PrintDialogKind /*kind*/) override {
@@ -76,7 +78,7 @@ private:
         std::function<void(QPrinter&)> choose = {};
     };
     std::optional<Answer> take(Kind kind, const MessageRequest& message = {}) {
-        asked.append({kind, message});
+        asked.append({kind, message, {}});
         if (answers_.isEmpty() || !answers_.constFirst().fits.contains(kind)) {
             return std::nullopt;
         }

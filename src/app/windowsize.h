@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QSize>
+
+class QWidget;
+
+// Fixes a window with a layout at the size it was drawn with, or larger where
+// its texts need more room (a larger font, a figure of many digits). Called
+// again after a text changes.
+void fixWindowSize(QWidget& window, QSize drawn);
