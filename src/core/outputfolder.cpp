@@ -70,6 +70,10 @@ bool notSupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
 }
 
+const QString kFolderLeft = QStringLiteral(
+    "Nothing more is published, and the run's temporary files are removed from the folder it "
+    "had opened.");
+
 // The folder as the user named it, for messages.
 QString shownFolder(const QString& directory) {
     return directory.size() > 1 && directory.endsWith(u'/') ? directory.chopped(1) : directory;
@@ -122,18 +126,21 @@ void OutputFolder::checkInPlace() const {
     struct stat opened {};
     if (::fstat(fd_, &opened) == 0 && opened.st_nlink == 0) {
         throw SealmillError(QStringLiteral("The output folder %1 was removed during the run")
-                                .arg(shownFolder(path_)));
+                                .arg(shownFolder(path_)),
+                            kFolderLeft);
     }
     struct stat now {};
     if (::stat(encodeLocal(path_).constData(), &now) != 0) {
         throw SealmillError(
             QStringLiteral("The output folder %1 was renamed or moved away during the run")
-                .arg(shownFolder(path_)));
+                .arg(shownFolder(path_)),
+            kFolderLeft);
     }
     if (now.st_dev != device_ || now.st_ino != inode_) {
         throw SealmillError(
             QStringLiteral("The output folder %1 was replaced by another folder during the run")
-                .arg(shownFolder(path_)));
+                .arg(shownFolder(path_)),
+            kFolderLeft);
     }
 }
 

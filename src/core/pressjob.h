@@ -12,6 +12,8 @@
 namespace sealmill {
 
 class PressSettings;
+class OutputFolder;
+class PublicationBatch;
 
 inline constexpr QLatin1StringView kRunSucceeded{"The Sealmill has run!"};
 inline constexpr QLatin1StringView kOutputPathTooLong{"Output path too long! Sorry..."};
@@ -40,9 +42,10 @@ struct PressOutcome {
 
 // One press run: for every number of the range, a numbered copy of the
 // template is signed into a private temporary name in the output directory
-// and published under its output name only when whole, never replacing
-// anything. The run works from its own copy of the template, taken at start();
-// the document it came from is never touched.
+// and published under its output name only when whole and on disk, never
+// replacing anything; quickly signed copies are published in batches (see
+// PublicationBatch). The run works in the folder it opened at start(). The run works from its own
+// copy of the template, taken at start(); the document it came from is never touched.
 //
 // Event-driven: start() returns at once, each signer's end arrives as an event,
 // and the next number is taken up from the event loop, so whatever the user
@@ -78,7 +81,7 @@ public:
 Q_SIGNALS:
     // The snapshot file is written: the run is under way.
     void started();
-    // After each number: position 0..100 and "<done> of <total> processed".
+    // After each published number: position 0..100 and "<done> of <total> processed".
     void progressed(int position, const QString& status);
     // A first cancel arrived while the signer works on `serial`.
     void cancelling(qint64 serial);
@@ -87,8 +90,9 @@ Q_SIGNALS:
 private:
     void pressNext();
     void onPrepared(const SignerError& error);
-    void onSigned(const SignerError& error);
-    [[nodiscard]] bool reportProgress();
+    void onSigned(const SignerError& error, const QByteArray& signedCopy);
+    [[nodiscard]] bool publishBatch();
+    [[nodiscard]] bool reportProgress(qint64 serial);
     void endRun();
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 
@@ -98,13 +102,15 @@ private:
     // The run under way.
     Signer* signer_ = nullptr;
     std::optional<NumberedCopies> copies_;
-    QString outputDir_;
+    std::unique_ptr<OutputFolder> folder_;
+    std::unique_ptr<PublicationBatch> batch_;  // signed copies not published yet
     qint64 serial_ = 0;
     qint64 last_ = 0;
-    qint64 pressed_ = 0;
-    QString workFile_;    // of the number being signed, when the signer reads one
-    QString signedFile_;  // where the signer puts that number's signed copy
-    QString outputFile_;
+    qint64 pressed_ = 0;  // published copies
+    // Names in the folder for the number being signed.
+    QString workName_;    // its copy, when the signer reads one
+    QString signedName_;  // its signed copy
+    QString outputName_;
     bool signing_ = false;
     bool cancelRequested_ = false;
     bool stopRequested_ = false;

@@ -127,7 +127,7 @@ void ProgramSigner::judge(const SignerOutcome& outcome) {
         error.message = *message;
         error.details = decodeLocal(outcome.outputTail);
     }
-    Q_EMIT signingEnded(error);
+    Q_EMIT signingEnded(error, {});
 }
 
 }  // namespace sealmill

@@ -5,7 +5,8 @@ namespace sealmill {
 namespace {
 
 // A signer program takes far longer than a wait for the disk: its copies are
-// published one by one. The built-in signer signs a copy in well under this.
+// published one by one. The built-in signer signs a copy in well under this,
+// on average: a moment the machine is busy does not end its batch.
 constexpr qint64 kSlowSignatureMs = 3;
 // Enough copies to spread one wait over, few enough to hold open.
 constexpr size_t kMostCopies = 64;
@@ -16,16 +17,19 @@ constexpr qint64 kLongestWaitMs = 100;
 
 void PublicationBatch::add(qint64 serial, const QString& signedName, const QString& outputName,
                            OpenFile file) {
-    lastWasSlow_ = !signing_.isValid() || signing_.elapsed() >= kSlowSignatureMs;
-    if (copies_.empty()) {
-        waiting_.start();
+    if (!started_.isValid()) {
+        started_.start();
     }
     copies_.push_back({serial, signedName, outputName, std::move(file)});
 }
 
 bool PublicationBatch::isDue() const {
-    return !copies_.empty() &&
-           (lastWasSlow_ || copies_.size() >= kMostCopies || waiting_.elapsed() >= kLongestWaitMs);
+    if (copies_.empty()) {
+        return false;
+    }
+    const qint64 elapsed = started_.elapsed();
+    return copies_.size() >= kMostCopies || elapsed >= kLongestWaitMs ||
+           elapsed >= kSlowSignatureMs * static_cast<qint64>(copies_.size());
 }
 
 PublicationBatch::Ending PublicationBatch::publish() {
@@ -63,6 +67,7 @@ void PublicationBatch::discard() noexcept {
         folder_.remove(copy.signedName);
     }
     copies_.clear();
+    started_.invalidate();
 }
 
 }  // namespace sealmill

@@ -23,18 +23,22 @@ public:
     ~PublicationBatch() { discard(); }
     Q_DISABLE_COPY_MOVE(PublicationBatch)
 
-    // The next copy's signature starts: how long it takes tells a quick
-    // signer, whose copies are worth gathering, from a slow one.
-    void signingStarts() { signing_.start(); }
+    // The next copy's signature starts: how long the batch's copies take
+    // tells a quick signer, whose copies are worth gathering, from a slow one.
+    void signingStarts() {
+        if (copies_.empty()) {
+            started_.start();
+        }
+    }
 
     // A signed copy in `signedName`, open as `file`, for `outputName`.
     void add(qint64 serial, const QString& signedName, const QString& outputName, OpenFile file);
 
     [[nodiscard]] bool isEmpty() const { return copies_.empty(); }
 
-    // True when the copies should be published now: the last one took long
-    // to sign (waiting for more would only hold back the progress), the
-    // batch is full, or its first copy has waited long enough.
+    // True when the copies should be published now: they took long to sign
+    // (waiting for more would only hold back the progress), the batch is
+    // full, or it has been gathering long enough.
     [[nodiscard]] bool isDue() const;
 
     struct Ending {
@@ -59,9 +63,7 @@ private:
 
     OutputFolder& folder_;
     std::vector<Copy> copies_;
-    QElapsedTimer signing_;
-    QElapsedTimer waiting_;  // since the first copy joined
-    bool lastWasSlow_ = false;
+    QElapsedTimer started_;  // when the first copy's signature started
 };
 
 }  // namespace sealmill
