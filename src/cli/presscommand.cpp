@@ -4,6 +4,7 @@
 #include "cancelsignals.h"
 #include "exitstatus.h"
 #include "localbytes.h"
+#include "numberedcopies.h"
 #include "outputfiles.h"
 #include "outputpath.h"
 #include "passphrase.h"
@@ -187,6 +188,11 @@ int runPressCommand(const PressOptions& options) {
             job.cancel();
         }
     });
+    QObject::connect(&job, &sealmill::PressJob::noted, &job, [&options](const QString& text) {
+        if (!options.quiet) {
+            terminal::writeError(text + u'\n');
+        }
+    });
     QObject::connect(&job, &sealmill::PressJob::cancelling, &job, [&meter](qint64 serial) {
         meter.finish();
         terminal::writeError(
@@ -218,8 +224,5 @@ int runPressCommand(const PressOptions& options) {
             QCoreApplication::exit(status);
         });
     job.start(loaded, signer);
-    if (!job.isRunning()) {
-        return status;
-    }
     return QCoreApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "pressjob.h"
 
+#include "numberedcopies.h"
 #include "outputfolder.h"
 #include "outputpath.h"
 #include "pathrules.h"
@@ -10,6 +11,8 @@
 #include "serialfield.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace sealmill {
 
@@ -47,103 +50,136 @@ const QString kNotAtomic = QStringLiteral(
 
 }  // namespace
 
+// One run, from start() to finished(): a new run starts from a new one.
+struct PressJob::Run {
+    Run(const TemplateFileText& text, Signer& runSigner) : templateText(text), signer(runSigner) {}
+
+    TemplateFileText templateText;  // until the copies are made from it
+    Signer& signer;
+    std::optional<NumberedCopies> copies;
+    std::unique_ptr<OutputFolder> folder;     // opened once; every file step goes through it
+    std::unique_ptr<PublicationBatch> batch;  // signed copies not published yet
+    bool holdsSnapshot = false;               // the snapshot is this run's to remove
+    qint64 serial = 0;
+    qint64 last = 0;
+    qint64 pressed = 0;  // published copies
+    // Names in the folder for the number being signed.
+    QString workName;    // its copy, when the signer reads one
+    QString signedName;  // its signed copy
+    QString outputName;
+    bool signing = false;
+    bool cancelRequested = false;
+    bool stopRequested = false;
+    QMetaObject::Connection preparedConnection;
+    QMetaObject::Connection signedConnection;
+};
+
 PressJob::PressJob(const PressSettings& settings, QObject* parent)
     : QObject(parent), settings_(settings) {
 }
 
 PressJob::~PressJob() {
     if (isRunning()) {
-        signer_->stop();
+        run_->signer.stop();
         endRun();
     }
 }
 
 // Nothing of the run stays behind but the outputs it published.
 void PressJob::endRun() {
-    disconnect(preparedConnection_);
-    disconnect(signedConnection_);
-    batch_.reset();
-    if (folder_) {
-        folder_->remove(workName_);
-        folder_->remove(signedName_);
-        folder_->remove(snapshotPath({}));
+    const std::unique_ptr<Run> run = std::move(run_);
+    disconnect(run->preparedConnection);
+    disconnect(run->signedConnection);
+    run->batch.reset();
+    if (run->folder) {
+        run->folder->remove(run->workName);
+        run->folder->remove(run->signedName);
+        if (run->holdsSnapshot) {
+            run->folder->remove(snapshotPath({}));
+        }
     }
-    folder_.reset();
-    workName_.clear();
-    signedName_.clear();
-    signer_->release();
-    signer_ = nullptr;
-    copies_.reset();
+    run->signer.release();
 }
 
 void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
     if (isRunning()) {
         return;
     }
+    run_ = std::make_unique<Run>(templateText, signer);
+    QMetaObject::invokeMethod(this, &PressJob::begin, Qt::QueuedConnection);
+}
+
+void PressJob::begin() {
+    if (!isRunning() || run_->stopRequested) {
+        if (isRunning()) {
+            finish(PressResult::Stopped);
+        }
+        return;
+    }
+    Run& run = *run_;
     const QString dirText = settings_.outputDirectoryText();
     if (directoryLimit_ > 0 && dirText.size() > directoryLimit_) {
-        Q_EMIT finished({PressResult::Refused, QString(kOutputPathTooLong), {}, 0});
+        finish(PressResult::Refused, QString(kOutputPathTooLong));
         return;
     }
-    if (dirText.isEmpty() || !signer.canStart(settings_)) {
-        Q_EMIT finished({PressResult::Refused, {}, {}, 0});
+    if (dirText.isEmpty() || !run.signer.canStart(settings_)) {
+        finish(PressResult::Refused);
         return;
     }
-
+    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
+    const std::optional<qint32> to = readSerialField(settings_.serialToText());
     try {
-        copies_.emplace(templateText);
+        run.copies.emplace(run.templateText);
+        run.templateText = {};
+        if (from && to && *from <= *to) {
+            run.copies->checkLineLengths(*to);
+        }
     } catch (const SealmillError& error) {
-        Q_EMIT finished({PressResult::Refused, error.message(), {}, 0});
+        finish(PressResult::Refused, error.message(), error.details());
         return;
     }
-    signer_ = &signer;
-    pressed_ = 0;
-    cancelRequested_ = false;
-    stopRequested_ = false;
-    workName_.clear();
-    signedName_.clear();
     // The snapshot is never read: it only keeps a second run out of this
     // directory while this one works in it.
     QString details;
     try {
-        folder_ = std::make_unique<OutputFolder>(outputDirectory(dirText));
-        batch_ = std::make_unique<PublicationBatch>(*folder_);
-        const QByteArray bytes = copies_->templateBytes();
-        createFile(*folder_, snapshotPath({}), {QByteArrayView(bytes)}, details);
+        run.folder = std::make_unique<OutputFolder>(outputDirectory(dirText));
+        run.batch = std::make_unique<PublicationBatch>(*run.folder);
+        const QByteArray bytes = run.copies->templateBytes();
+        createFile(*run.folder, snapshotPath({}), {QByteArrayView(bytes)}, details);
+        run.holdsSnapshot = true;
     } catch (const SealmillError& error) {
-        batch_.reset();
-        folder_.reset();
-        signer_ = nullptr;
-        copies_.reset();
-        Q_EMIT finished({PressResult::FileFailed, error.message(), details + error.details(), 0});
+        finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
     Q_EMIT started();
+    if (run.copies->convertsFromUtf16()) {
+        Q_EMIT noted(kSignedAsUtf8);
+    }
 
-    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
-    const std::optional<qint32> to = readSerialField(settings_.serialToText());
     if (!from || !to) {
         finish(PressResult::RangeLost);
         return;
     }
-    serial_ = *from;
-    last_ = *to;
-    if (serial_ > last_) {
+    run.serial = *from;
+    run.last = *to;
+    if (run.serial > run.last) {
         finish(PressResult::Succeeded);
         return;
     }
-    preparedConnection_ = connect(signer_, &Signer::prepared, this, &PressJob::onPrepared);
-    signer_->prepare(settings_);
+    run.preparedConnection = connect(&run.signer, &Signer::prepared, this, &PressJob::onPrepared);
+    run.signer.prepare(settings_);
 }
 
 void PressJob::onPrepared(const SignerError& error) {
-    disconnect(preparedConnection_);
-    if (stopRequested_) {
+    Run& run = *run_;
+    disconnect(run.preparedConnection);
+    if (run.stopRequested) {
         finish(PressResult::Stopped);
     } else if (error.failed()) {
         finish(PressResult::SignerFailed, error.message, error.details);
     } else {
-        signedConnection_ = connect(signer_, &Signer::signingEnded, this, &PressJob::onSigned);
+        run.signedConnection =
+            connect(&run.signer, &Signer::signingEnded, this, &PressJob::onSigned);
         pressNext();
     }
 }
@@ -152,78 +188,80 @@ void PressJob::pressNext() {
     if (!isRunning()) {
         return;
     }
-    if (serial_ > last_) {
+    Run& run = *run_;
+    if (run.serial > run.last) {
         finish(PressResult::Succeeded);
         return;
     }
-    outputName_ = outputFilePath({}, settings_.namePattern(), serial_);
+    run.outputName = outputFilePath({}, settings_.namePattern(), run.serial);
     // The system ends a name at a NUL: the output would land under another one.
-    if (outputName_.contains(QChar::Null)) {
+    if (run.outputName.contains(QChar::Null)) {
         finish(PressResult::FileFailed,
-               QStringLiteral("Cannot create file %1").arg(folder_->pathOf(outputName_)));
+               QStringLiteral("Cannot create file %1").arg(run.folder->pathOf(run.outputName)));
         return;
     }
     try {
-        folder_->checkInPlace();
+        run.folder->checkInPlace();
     } catch (const SealmillError& error) {
         finish(PressResult::FileFailed, error.message(), error.details());
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would
     // have refused to replace. A link counts, dangling or not.
-    if (folder_->isNameTaken(outputName_)) {
-        finish(PressResult::OutputExists, alreadyExistsMessage(folder_->pathOf(outputName_)));
+    if (run.folder->isNameTaken(run.outputName)) {
+        finish(PressResult::OutputExists, alreadyExistsMessage(run.folder->pathOf(run.outputName)));
         return;
     }
-    if (cancelRequested_) {
+    if (run.cancelRequested) {
         finish(PressResult::Cancelled);
         return;
     }
 
     SigningTask task;
-    task.serial = serial_;
-    const QString signedName = signedFilePath({}, serial_);
+    task.serial = run.serial;
+    const QString signedName = signedFilePath({}, run.serial);
     // A signer program opens its files by their paths.
-    task.signedFile = folder_->pathOf(signedName);
+    task.signedFile = run.folder->pathOf(signedName);
     task.program = settings_.signerPath();
     task.keyId = settings_.keyId();
     task.passPhrase = settings_.passPhrase();
     QString details;
     try {
         // The signer creates this name itself, so it must be free first.
-        if (folder_->isNameTaken(signedName)) {
+        if (run.folder->isNameTaken(signedName)) {
             details = kLeftoverExplained;
             throw SealmillError(QStringLiteral("Cannot create file %1").arg(task.signedFile));
         }
-        if (signer_->readsWorkFile()) {
-            const QString workName = workFilePath({}, serial_);
-            task.workFile = folder_->pathOf(workName);
-            createFile(*folder_, workName, copies_->pieces(serial_), details);
-            workName_ = workName;
+        if (run.signer.readsWorkFile()) {
+            const QString workName = workFilePath({}, run.serial);
+            task.workFile = run.folder->pathOf(workName);
+            createFile(*run.folder, workName, run.copies->pieces(run.serial), details);
+            run.workName = workName;
         } else {
-            task.copy = copies_->copy(serial_);
+            task.copy = run.copies->copy(run.serial);
         }
     } catch (const SealmillError& error) {
         finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
-    signedName_ = signedName;
-    signing_ = true;
-    batch_->signingStarts();
-    signer_->sign(task);
+    run.signedName = signedName;
+    run.signing = true;
+    run.batch->signingStarts();
+    run.signer.sign(task);
 }
 
 void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) {
-    signing_ = false;
-    folder_->remove(workName_);
-    workName_.clear();
-    if (stopRequested_) {
+    Run& run = *run_;
+    run.signing = false;
+    run.folder->remove(run.workName);
+    run.workName.clear();
+    if (run.stopRequested) {
         finish(PressResult::Stopped);
         return;
     }
     // A signer program finds no folder at its paths once it moved.
     try {
-        folder_->checkInPlace();
+        run.folder->checkInPlace();
     } catch (const SealmillError& failure) {
         finish(PressResult::FileFailed, failure.message(), failure.details());
         return;
@@ -236,21 +274,21 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
     // signer program's is judged there.
     OpenFile file;
     try {
-        file = signedCopy.isEmpty() ? folder_->openSignedCopy(signedName_)
-                                    : folder_->writeSignedCopy(signedName_, signedCopy);
+        file = signedCopy.isEmpty() ? run.folder->openSignedCopy(run.signedName)
+                                    : run.folder->writeSignedCopy(run.signedName, signedCopy);
     } catch (const SealmillError& failure) {
         finish(PressResult::FileFailed, failure.message(), failure.details());
         return;
     }
     if (!file.isOpen()) {
-        finish(PressResult::SignerFailed, missingOutputMessage(folder_->pathOf(outputName_)),
+        finish(PressResult::SignerFailed, missingOutputMessage(run.folder->pathOf(run.outputName)),
                error.details);
         return;
     }
-    batch_->add(serial_, signedName_, outputName_, std::move(file));
-    signedName_.clear();
-    ++serial_;
-    if (batch_->isDue() && !publishBatch()) {
+    run.batch->add(run.serial, run.signedName, run.outputName, std::move(file));
+    run.signedName.clear();
+    ++run.serial;
+    if (run.batch->isDue() && !publishBatch()) {
         return;
     }
     // No detour through the event loop is needed for the user to be heard:
@@ -260,8 +298,9 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
 
 // False when the run ended.
 bool PressJob::publishBatch() {
-    const PublicationBatch::Ending ending = batch_->publish();
-    pressed_ += ending.published.size();
+    Run& run = *run_;
+    const PublicationBatch::Ending ending = run.batch->publish();
+    run.pressed += ending.published.size();
     for (const qint64 serial : ending.published) {
         if (!reportProgress(serial)) {
             finish(PressResult::RangeLost);
@@ -269,7 +308,8 @@ bool PressJob::publishBatch() {
         }
     }
     if (!ending.takenName.isEmpty()) {
-        finish(PressResult::OutputExists, alreadyExistsMessage(folder_->pathOf(ending.takenName)));
+        finish(PressResult::OutputExists,
+               alreadyExistsMessage(run.folder->pathOf(ending.takenName)));
         return false;
     }
     if (ending.failure) {
@@ -295,14 +335,19 @@ bool PressJob::reportProgress(qint64 serial) {
     return true;
 }
 
+bool PressJob::isCancelling() const {
+    return run_ && run_->cancelRequested;
+}
+
 void PressJob::cancel() {
     if (!isRunning()) {
         return;
     }
-    if (!cancelRequested_) {
-        cancelRequested_ = true;
-        if (signing_) {
-            Q_EMIT cancelling(serial_);
+    Run& run = *run_;
+    if (!run.cancelRequested) {
+        run.cancelRequested = true;
+        if (run.signing) {
+            Q_EMIT cancelling(run.serial);
         }
         return;
     }
@@ -310,20 +355,21 @@ void PressJob::cancel() {
 }
 
 void PressJob::stop() {
-    if (isRunning() && !stopRequested_) {
-        cancelRequested_ = true;
-        stopRequested_ = true;
-        signer_->stop();
+    if (isRunning() && !run_->stopRequested) {
+        run_->cancelRequested = true;
+        run_->stopRequested = true;
+        run_->signer.stop();
     }
 }
 
 void PressJob::finish(PressResult result, const QString& message, const QString& details) {
+    Run& run = *run_;
     QString text = message;
     QString more = details;
     // What was signed before the end is published, unless publishing is what failed.
-    if (batch_ && !batch_->isEmpty()) {
-        const PublicationBatch::Ending ending = batch_->publish();
-        pressed_ += ending.published.size();
+    if (run.batch && !run.batch->isEmpty()) {
+        const PublicationBatch::Ending ending = run.batch->publish();
+        run.pressed += ending.published.size();
         for (const qint64 serial : ending.published) {
             (void)reportProgress(serial);
         }
@@ -331,21 +377,23 @@ void PressJob::finish(PressResult result, const QString& message, const QString&
                                result == PressResult::Cancelled || result == PressResult::Stopped;
         if (endedWell && !ending.takenName.isEmpty()) {
             result = PressResult::OutputExists;
-            text = alreadyExistsMessage(folder_->pathOf(ending.takenName));
+            text = alreadyExistsMessage(run.folder->pathOf(ending.takenName));
         } else if (endedWell && ending.failure) {
             result = PressResult::FileFailed;
             text = ending.failure->message();
             more = ending.failure->details();
         }
     }
-    if (folder_ && !folder_->publishesAtomically()) {
+    if (run.folder && !run.folder->publishesAtomically()) {
         more += (more.isEmpty() ? QString() : QStringLiteral("\n")) + kNotAtomic;
     }
+    const qint64 pressed = run_->pressed;
+    const bool cancelRequested = run_->cancelRequested;
     endRun();
-    if (result == PressResult::Succeeded && cancelRequested_) {
+    if (result == PressResult::Succeeded && cancelRequested) {
         result = PressResult::Cancelled;
     }
-    Q_EMIT finished({result, text, more, pressed_});
+    Q_EMIT finished({result, text, more, pressed, cancelRequested});
 }
 
 }  // namespace sealmill
