@@ -4,6 +4,7 @@
 #include "pressrig.h"
 
 #include <QtTest>
+#include <functional>
 
 using namespace sealmill;
 using namespace Qt::StringLiterals;
@@ -18,6 +19,7 @@ namespace {
 class MemorySigner final : public Signer {
 public:
     qint64 failAt = 0;
+    std::function<void(qint64)> whileSigning = [](qint64 /*serial*/) {};
 
     [[nodiscard]] bool canStart(const PressSettings& /*settings*/) const override { return true; }
     [[nodiscard]] bool readsWorkFile() const override { return false; }
@@ -26,6 +28,7 @@ public:
             this, [this] { Q_EMIT prepared({}); }, Qt::QueuedConnection);
     }
     void sign(const SigningTask& task) override {
+        whileSigning(task.serial);
         SignerError error;
         if (task.serial == failAt) {
             error.message = u"Error 20 occured:\rSIGNATURE_ERROR"_s;
@@ -78,7 +81,8 @@ private Q_SLOTS:
     }
 
     // Numbers 1..150 signed in memory (so they are published in batches), or
-    // 1..3 by a signer program; something ends the run. What was signed before it is published and
+    // 1..3 by a signer program; something ends the run, copies waiting in a
+    // batch by then. What was signed before it is published and
     // counted, nothing from the failing number on, and no temporary file is
     // left in the folder the run made it in.
     void endings_data() {
@@ -97,12 +101,12 @@ private Q_SLOTS:
             u"Error 20 occured:\rSIGNATURE_ERROR"_s, 99, 99, false);
         row("output 120 taken", PressResult::OutputExists,
             u"%1/out120.asc already exists!\rOverwrite not supported"_s, 119, 119, false);
-        row("cancel at 10", PressResult::Cancelled, {}, 10, 149, false);
+        row("cancel after 10", PressResult::Cancelled, {}, 11, 150, false);
         row("disk full", PressResult::FileFailed, u"Stream write error"_s, 0, 0, false);
-        row("folder renamed at 10", PressResult::FileFailed,
-            u"The output folder %1 was renamed or moved away during the run"_s, 10, 149, true);
-        row("folder replaced at 10", PressResult::FileFailed,
-            u"The output folder %1 was replaced by another folder during the run"_s, 10, 149, true);
+        row("folder renamed while 100 is signed", PressResult::FileFailed,
+            u"The output folder %1 was renamed or moved away during the run"_s, 1, 99, true);
+        row("folder replaced while 100 is signed", PressResult::FileFailed,
+            u"The output folder %1 was replaced by another folder during the run"_s, 1, 99, true);
         row("signer program, folder renamed while it signs 2", PressResult::FileFailed,
             u"The output folder %1 was renamed or moved away during the run"_s, 1, 1, true);
     }
@@ -120,23 +124,25 @@ private Q_SLOTS:
             writeFile(rig.out(u"out120.asc"_s), "someone else's\n");
         }
         const QString movedTo = rig.temp.filePath(u"moved"_s);
+        const auto moveFolder = [&] {
+            QVERIFY(QDir().rename(rig.outDir, movedTo));
+            QVERIFY(!mischief.startsWith(u"folder replaced") || QDir().mkdir(rig.outDir));
+        };
+        // Copies signed before it wait in a batch by then.
+        signer.whileSigning = [&](qint64 serial) {
+            if (serial == 100 && mischief.startsWith(u"folder")) {
+                moveFolder();
+            }
+        };
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
                          [&](int /*position*/, const QString& status) {
                              if (program && status.startsWith(u"1 of")) {
-                                 QTimer::singleShot(100, &rig.job, [&] {
-                                     QVERIFY(QDir().rename(rig.outDir, movedTo));
-                                 });
+                                 QTimer::singleShot(100, &rig.job, moveFolder);
                              }
-                             if (!status.startsWith(u"10 of")) {
-                                 return;
-                             }
-                             if (mischief.startsWith(u"cancel")) {
-                                 rig.job.cancel();
-                             } else if (mischief.startsWith(u"folder")) {
-                                 QVERIFY(QDir().rename(rig.outDir, movedTo));
-                             }
-                             if (mischief.startsWith(u"folder replaced")) {
-                                 QVERIFY(QDir().mkdir(rig.outDir));
+                             // From the event loop, while the next copy is signed.
+                             if (mischief.startsWith(u"cancel") && status.startsWith(u"10 of")) {
+                                 QMetaObject::invokeMethod(
+                                     &rig.job, [&] { rig.job.cancel(); }, Qt::QueuedConnection);
                              }
                          });
         const FileSizeLimit full(mischief.startsWith(u"disk full") ? 20 : RLIM_INFINITY);
@@ -149,6 +155,11 @@ private Q_SLOTS:
         QFETCH(int, most);
         QVERIFY2(outcome.pressed >= least && outcome.pressed <= most,
                  qPrintable(QString::number(outcome.pressed)));
+        // A first cancel lets the copy being signed finish, and it counts.
+        QCOMPARE(rig.log.filter(u"cancelling"_s),
+                 mischief.startsWith(u"cancel")
+                     ? QStringList{u"cancelling %1"_s.arg(outcome.pressed)}
+                     : QStringList());
         const auto entries = [](const QString& folder) {
             QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
                                                        QDir::Hidden | QDir::System);
