@@ -185,9 +185,15 @@ OpenFile OutputFolder::openSignedCopy(const QString& name) const {
     return file;
 }
 
-void OutputFolder::makeDurable(const OpenFile& file, const QString& name) const {
-    if (const int error = dataSync(file.fd()); error != 0) {
+void OutputFolder::makeDurable(int file, const QString& name) const {
+    if (const int error = dataSync(file); error != 0) {
         throw streamWriteError(pathOf(name), error);
+    }
+}
+
+void OutputFolder::makeAllDurable() const {
+    if (::syncfs(fd_) != 0) {
+        throw streamWriteError(path_, errno);
     }
 }
 

@@ -70,8 +70,13 @@ public:
     [[nodiscard]] OpenFile writeSignedCopy(const QString& name, QByteArrayView bytes) const;
     [[nodiscard]] OpenFile openSignedCopy(const QString& name) const;
 
-    // Returns when the file's bytes are on disk; throws "Stream write error".
-    void makeDurable(const OpenFile& file, const QString& name) const;
+    // Returns when the bytes of the file open as `file` are on disk; throws
+    // "Stream write error". Like makeAllDurable(), safe on any thread.
+    void makeDurable(int file, const QString& name) const;
+    // Returns when every file written in the folder's file system is on
+    // disk, with one wait for the disk where makeDurable() for each file
+    // would wait once per file; throws "Stream write error".
+    void makeAllDurable() const;
 
     // Moves `from` (whose bytes are on disk, open as `file`) to `to` unless
     // something is at `to` by then, checked and done in one step: a name that

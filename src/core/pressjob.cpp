@@ -50,6 +50,13 @@ const QString kNotAtomic = QStringLiteral(
 
 }  // namespace
 
+// How publishing ended a run.
+struct PressJob::Ending {
+    PressResult result = PressResult::FileFailed;
+    QString message;
+    QString details;
+};
+
 // One run, from start() to finished(): a new run starts from a new one.
 struct PressJob::Run {
     Run(const TemplateFileText& text, Signer& runSigner) : templateText(text), signer(runSigner) {}
@@ -59,6 +66,7 @@ struct PressJob::Run {
     std::optional<NumberedCopies> copies;
     std::unique_ptr<OutputFolder> folder;     // opened once; every file step goes through it
     std::unique_ptr<PublicationBatch> batch;  // signed copies not published yet
+    std::optional<Ending> ending;             // publishing ended the run while a copy was signed
     bool holdsSnapshot = false;               // the snapshot is this run's to remove
     qint64 serial = 0;
     qint64 last = 0;
@@ -144,6 +152,7 @@ void PressJob::begin() {
     try {
         run.folder = std::make_unique<OutputFolder>(outputDirectory(dirText));
         run.batch = std::make_unique<PublicationBatch>(*run.folder);
+        connect(run.batch.get(), &PublicationBatch::durable, this, &PressJob::onDurable);
         const QByteArray bytes = run.copies->templateBytes();
         createFile(*run.folder, snapshotPath({}), {QByteArrayView(bytes)}, details);
         run.holdsSnapshot = true;
@@ -246,7 +255,6 @@ void PressJob::pressNext() {
     }
     run.signedName = signedName;
     run.signing = true;
-    run.batch->signingStarts();
     run.signer.sign(task);
 }
 
@@ -255,6 +263,10 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
     run.signing = false;
     run.folder->remove(run.workName);
     run.workName.clear();
+    if (run.ending) {
+        finish(run.ending->result, run.ending->message, run.ending->details);
+        return;
+    }
     if (run.stopRequested) {
         finish(PressResult::Stopped);
         return;
@@ -288,35 +300,55 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
     run.batch->add(run.serial, run.signedName, run.outputName, std::move(file));
     run.signedName.clear();
     ++run.serial;
-    if (run.batch->isDue() && !publishBatch()) {
-        return;
+    // A signer program takes far longer than a wait for the disk: its copy
+    // is published before the next number is signed, as one would expect.
+    // The built-in signer signs on while the disk catches up.
+    if (run.signer.readsWorkFile() || run.batch->isFull()) {
+        if (const std::optional<Ending> ending = published(run.batch->publishDurable())) {
+            finish(ending->result, ending->message, ending->details);
+            return;
+        }
     }
     // No detour through the event loop is needed for the user to be heard:
     // this thread waits in it for as long as any signature takes.
     pressNext();
 }
 
-// False when the run ended.
-bool PressJob::publishBatch() {
+// Counts and reports the copies a batch published; how the run ends when it
+// published no further.
+std::optional<PressJob::Ending> PressJob::published(const PublicationBatch::Ending& batch) {
     Run& run = *run_;
-    const PublicationBatch::Ending ending = run.batch->publish();
-    run.pressed += ending.published.size();
-    for (const qint64 serial : ending.published) {
+    run.pressed += batch.published.size();
+    for (const qint64 serial : batch.published) {
         if (!reportProgress(serial)) {
-            finish(PressResult::RangeLost);
-            return false;
+            return Ending{PressResult::RangeLost, {}, {}};
         }
     }
-    if (!ending.takenName.isEmpty()) {
-        finish(PressResult::OutputExists,
-               alreadyExistsMessage(run.folder->pathOf(ending.takenName)));
-        return false;
+    if (!batch.takenName.isEmpty()) {
+        return Ending{PressResult::OutputExists,
+                      alreadyExistsMessage(run.folder->pathOf(batch.takenName)),
+                      {}};
     }
-    if (ending.failure) {
-        finish(PressResult::FileFailed, ending.failure->message(), ending.failure->details());
-        return false;
+    if (batch.failure) {
+        return Ending{PressResult::FileFailed, batch.failure->message(), batch.failure->details()};
     }
-    return true;
+    return std::nullopt;
+}
+
+// A wait for the disk ended while the signer works on.
+void PressJob::onDurable() {
+    if (!isRunning()) {
+        return;
+    }
+    Run& run = *run_;
+    if (std::optional<Ending> ending = published(run.batch->publishDurable())) {
+        // The copy being signed is not published: the run ends when it is.
+        if (run.signing) {
+            run.ending = std::move(ending);
+        } else {
+            finish(ending->result, ending->message, ending->details);
+        }
+    }
 }
 
 bool PressJob::reportProgress(qint64 serial) {
@@ -366,22 +398,29 @@ void PressJob::finish(PressResult result, const QString& message, const QString&
     Run& run = *run_;
     QString text = message;
     QString more = details;
-    // What was signed before the end is published, unless publishing is what failed.
-    if (run.batch && !run.batch->isEmpty()) {
-        const PublicationBatch::Ending ending = run.batch->publish();
-        run.pressed += ending.published.size();
-        for (const qint64 serial : ending.published) {
-            (void)reportProgress(serial);
+    // A failure of the publication only replaces an ending that was not one.
+    const bool endedWell = result == PressResult::Succeeded || result == PressResult::Cancelled ||
+                           result == PressResult::Stopped;
+    const auto failed = [&](PressResult failure, const QString& why, const QString& whyMore) {
+        if (endedWell && result != PressResult::OutputExists && result != PressResult::FileFailed) {
+            result = failure;
+            text = why;
+            more = whyMore;
         }
-        const bool endedWell = result == PressResult::Succeeded ||
-                               result == PressResult::Cancelled || result == PressResult::Stopped;
-        if (endedWell && !ending.takenName.isEmpty()) {
-            result = PressResult::OutputExists;
-            text = alreadyExistsMessage(run.folder->pathOf(ending.takenName));
-        } else if (endedWell && ending.failure) {
-            result = PressResult::FileFailed;
-            text = ending.failure->message();
-            more = ending.failure->details();
+    };
+    // What was signed before the end is published.
+    if (run.batch && !run.batch->isEmpty()) {
+        const std::optional<Ending> ending = published(run.batch->publishAll());
+        if (ending && ending->result != PressResult::RangeLost) {
+            failed(ending->result, ending->message, ending->details);
+        }
+    }
+    // The run reports no copy that a crash could still take away.
+    if (run.pressed > 0) {
+        try {
+            run.folder->flushEntries();
+        } catch (const SealmillError& error) {
+            failed(PressResult::FileFailed, error.message(), error.details());
         }
     }
     if (run.folder && !run.folder->publishesAtomically()) {

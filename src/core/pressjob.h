@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publicationbatch.h"
 #include "signer.h"
 #include "templatefile.h"
 
@@ -7,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace sealmill {
 
@@ -98,7 +100,9 @@ private:
     void pressNext();
     void onPrepared(const SignerError& error);
     void onSigned(const SignerError& error, const QByteArray& signedCopy);
-    [[nodiscard]] bool publishBatch();
+    struct Ending;
+    void onDurable();
+    [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);
     [[nodiscard]] bool reportProgress(qint64 serial);
     void endRun();
     void finish(PressResult result, const QString& message = {}, const QString& details = {});

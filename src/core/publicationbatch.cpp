@@ -4,41 +4,71 @@ namespace sealmill {
 
 namespace {
 
-// A signer program takes far longer than a wait for the disk: its copies are
-// published one by one. The built-in signer signs a copy in well under this,
-// on average: a moment the machine is busy does not end its batch.
-constexpr qint64 kSlowSignatureMs = 3;
-// Enough copies to spread one wait over, few enough to hold open.
-constexpr size_t kMostCopies = 64;
-// So the progress moves several times a second even when nothing else is due.
-constexpr qint64 kLongestWaitMs = 100;
+// Copies held open while a wait for the disk runs; beyond this the signer
+// waits too.
+constexpr size_t kMostGathered = 256;
 
 }  // namespace
 
+PublicationBatch::PublicationBatch(OutputFolder& folder, QObject* parent)
+    : QObject(parent), folder_(folder) {
+}
+
+PublicationBatch::~PublicationBatch() {
+    if (wait_.valid()) {
+        wait_.wait();
+    }
+    discard();
+}
+
 void PublicationBatch::add(qint64 serial, const QString& signedName, const QString& outputName,
                            OpenFile file) {
-    if (!started_.isValid()) {
-        started_.start();
+    gathering_.push_back({serial, signedName, outputName, std::move(file)});
+    if (!wait_.valid()) {
+        startWait();
     }
-    copies_.push_back({serial, signedName, outputName, std::move(file)});
 }
 
-bool PublicationBatch::isDue() const {
-    if (copies_.empty()) {
-        return false;
-    }
-    const qint64 elapsed = started_.elapsed();
-    return copies_.size() >= kMostCopies || elapsed >= kLongestWaitMs ||
-           elapsed >= kSlowSignatureMs * static_cast<qint64>(copies_.size());
+bool PublicationBatch::isFull() const {
+    return gathering_.size() >= kMostGathered;
 }
 
-PublicationBatch::Ending PublicationBatch::publish() {
-    Ending ending;
-    try {
-        for (const Copy& copy : copies_) {
-            folder_.makeDurable(copy.file, copy.signedName);
+// One copy waits for its own bytes; several for the whole file system's,
+// which costs one wait for the disk instead of one each.
+void PublicationBatch::startWait() {
+    waiting_ = std::move(gathering_);
+    gathering_.clear();
+    const int file = waiting_.size() == 1 ? waiting_.front().file.fd() : -1;
+    const QString name = waiting_.front().signedName;
+    const int count = ++waitCount_;
+    wait_ = std::async(std::launch::async, [this, file, name, count] {
+        std::optional<SealmillError> failure;
+        try {
+            if (file >= 0) {
+                folder_.makeDurable(file, name);
+            } else {
+                folder_.makeAllDurable();
+            }
+        } catch (const SealmillError& error) {
+            failure = error;
         }
-        for (const Copy& copy : copies_) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, count] {
+                if (count == waitCount_ && wait_.valid()) {
+                    Q_EMIT durable();
+                }
+            },
+            Qt::QueuedConnection);
+        return failure;
+    });
+}
+
+void PublicationBatch::publishCopies(std::vector<Copy>& copies, Ending& ending) {
+    size_t done = 0;
+    try {
+        for (; done < copies.size() && ending.takenName.isEmpty(); ++done) {
+            const Copy& copy = copies[done];
             folder_.checkInPlace();
             if (folder_.publish(copy.file, copy.signedName, copy.outputName) ==
                 Publication::NameTaken) {
@@ -50,24 +80,49 @@ PublicationBatch::Ending PublicationBatch::publish() {
     } catch (const SealmillError& error) {
         ending.failure = error;
     }
-    copies_.erase(copies_.begin(), copies_.begin() + ending.published.size());
-    discard();
-    if (!ending.published.isEmpty()) {
-        try {
-            folder_.flushEntries();
-        } catch (const SealmillError& error) {
-            ending.failure = ending.failure.value_or(error);
-        }
+    copies.erase(copies.begin(), copies.begin() + static_cast<qsizetype>(done));
+}
+
+PublicationBatch::Ending PublicationBatch::publishDurable() {
+    Ending ending;
+    if (!wait_.valid()) {
+        return ending;
+    }
+    if (std::optional<SealmillError> failure = wait_.get()) {
+        ending.failure = std::move(failure);
+    } else {
+        publishCopies(waiting_, ending);
+    }
+    if (!ending.takenName.isEmpty() || ending.failure) {
+        discard();
+    } else if (!gathering_.empty()) {
+        startWait();
+    }
+    return ending;
+}
+
+PublicationBatch::Ending PublicationBatch::publishAll() {
+    Ending ending = publishDurable();
+    while (!isEmpty() && ending.takenName.isEmpty() && !ending.failure) {
+        const Ending next = publishDurable();
+        ending.published << next.published;
+        ending.takenName = next.takenName;
+        ending.failure = next.failure;
     }
     return ending;
 }
 
 void PublicationBatch::discard() noexcept {
-    for (const Copy& copy : copies_) {
-        folder_.remove(copy.signedName);
+    if (wait_.valid()) {
+        (void)wait_.get();
     }
-    copies_.clear();
-    started_.invalidate();
+    for (const std::vector<Copy>* copies : {&waiting_, &gathering_}) {
+        for (const Copy& copy : *copies) {
+            folder_.remove(copy.signedName);
+        }
+    }
+    waiting_.clear();
+    gathering_.clear();
 }
 
 }  // namespace sealmill

@@ -101,7 +101,7 @@ private Q_SLOTS:
             u"Error 20 occured:\rSIGNATURE_ERROR"_s, 99, 99, false);
         row("output 120 taken", PressResult::OutputExists,
             u"%1/out120.asc already exists!\rOverwrite not supported"_s, 119, 119, false);
-        row("cancel after 10", PressResult::Cancelled, {}, 11, 150, false);
+        row("cancel while 100 is signed", PressResult::Cancelled, {}, 100, 100, false);
         row("disk full", PressResult::FileFailed, u"Stream write error"_s, 0, 0, false);
         row("folder renamed while 100 is signed", PressResult::FileFailed,
             u"The output folder %1 was renamed or moved away during the run"_s, 1, 99, true);
@@ -132,17 +132,14 @@ private Q_SLOTS:
         signer.whileSigning = [&](qint64 serial) {
             if (serial == 100 && mischief.startsWith(u"folder")) {
                 moveFolder();
+            } else if (serial == 100 && mischief.startsWith(u"cancel")) {
+                rig.job.cancel();
             }
         };
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
                          [&](int /*position*/, const QString& status) {
                              if (program && status.startsWith(u"1 of")) {
                                  QTimer::singleShot(100, &rig.job, moveFolder);
-                             }
-                             // From the event loop, while the next copy is signed.
-                             if (mischief.startsWith(u"cancel") && status.startsWith(u"10 of")) {
-                                 QMetaObject::invokeMethod(
-                                     &rig.job, [&] { rig.job.cancel(); }, Qt::QueuedConnection);
                              }
                          });
         const FileSizeLimit full(mischief.startsWith(u"disk full") ? 20 : RLIM_INFINITY);
