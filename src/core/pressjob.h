@@ -45,8 +45,9 @@ struct PressOutcome {
 
 // One press run: for every number of the range, a numbered copy of the
 // template is signed into a private temporary name in the output directory
-// and published under its output name only when whole, never replacing
-// anything. The run works from its own copy of the template, taken at start();
+// and published under its output name only when whole and on disk, never
+// replacing anything (see PublicationBatch). The run works in the output
+// folder it opened, and from its own copy of the template, taken at start();
 // the document it came from is never touched.
 //
 // Event-driven: start() returns at once, each signer's end arrives as an event,
