@@ -67,7 +67,7 @@ void startWriteback(int fd) {
 
 // The file system has no such operation (SMB shares, some FUSE file systems).
 bool notSupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;  // ENOTSUP on Linux too
 }
 
 const QString kFolderLeft = QStringLiteral(
@@ -192,9 +192,13 @@ void OutputFolder::makeDurable(int file, const QString& name) const {
 }
 
 void OutputFolder::makeAllDurable() const {
+#ifdef __linux__
     if (::syncfs(fd_) != 0) {
         throw streamWriteError(path_, errno);
     }
+#else
+    ::sync();
+#endif
 }
 
 Publication OutputFolder::publish(const OpenFile& file, const QString& from, const QString& to) {
@@ -243,7 +247,8 @@ Publication OutputFolder::copyExclusively(const OpenFile& file, const QString& f
         throw cannotCreate(pathOf(to), errno);
     }
     atomic_ = false;
-    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    constexpr qsizetype kBufferSize = 64 * qsizetype{1024};
+    QByteArray buffer(kBufferSize, Qt::Uninitialized);
     int error = 0;
     for (off_t at = 0; error == 0;) {
         const ssize_t count = ::pread(file.fd(), buffer.data(), buffer.size(), at);
