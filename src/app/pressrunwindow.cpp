@@ -254,8 +254,8 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
             break;
         case PressResult::Succeeded:
             showIdle();
-            dialogs_.message(
-                this, {MessageKind::Information, sealmill::kRunSucceeded, MessageButton::Ok, {}});
+            dialogs_.message(this, {MessageKind::Information, sealmill::kRunSucceeded,
+                                    MessageButton::Ok, outcome.details});
             closeWindow();
             return;
         case PressResult::Stopped:

@@ -211,7 +211,10 @@ int runPressCommand(const PressOptions& options) {
                 complain(outcome.message, outcome.details);
             }
             if (outcome.result == PressResult::Succeeded && !options.quiet) {
-                terminal::writeError(QString(sealmill::kRunSucceeded) + u'\n');
+                // A success may come with a word on what it guarantees.
+                const QString note =
+                    outcome.details.isEmpty() ? QString() : outcome.details + u'\n';
+                terminal::writeError(QString(sealmill::kRunSucceeded) + u'\n' + note);
             } else if (outcome.result == PressResult::Cancelled ||
                        outcome.result == PressResult::Stopped) {
                 terminal::writeError(QStringLiteral("Cancelled: %1 of %2 numbers pressed.\n")

@@ -1,7 +1,6 @@
 #include "builtinsigner.h"
 
 #include "localbytes.h"
-#include "outputfiles.h"
 #include "presssettings.h"
 #include "sealmillerror.h"
 #include "secretbytes.h"
@@ -44,17 +43,19 @@ void BuiltinSigner::prepare(const PressSettings& settings) {
 }
 
 void BuiltinSigner::sign(const SigningTask& task) {
+    // The copy comes back in memory: the job writes it into the folder it
+    // opened, so a full disk is a file failure like any other.
     worker_.start([this, task] {
         SignerError error;
+        QByteArray signedCopy;
         try {
-            const QByteArray signedCopy = signer_->clearSign(task.copy);
-            // A signed copy is for others to read, as one from gpg would be.
-            writeNewFile(task.signedFile, {QByteArrayView(signedCopy)}, NewFileAccess::Usual);
+            signedCopy = signer_->clearSign(task.copy);
         } catch (const SealmillError& failure) {
             error = {failure.message(), failure.details()};
         }
         QMetaObject::invokeMethod(
-            this, [this, error] { Q_EMIT signingEnded(error); }, Qt::QueuedConnection);
+            this, [this, error, signedCopy] { Q_EMIT signingEnded(error, signedCopy); },
+            Qt::QueuedConnection);
     });
 }
 

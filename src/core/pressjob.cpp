@@ -1,15 +1,17 @@
 #include "pressjob.h"
 
 #include "numberedcopies.h"
-#include "outputfiles.h"
+#include "outputfolder.h"
 #include "outputpath.h"
 #include "pathrules.h"
 #include "presssettings.h"
 #include "progress.h"
+#include "publicationbatch.h"
 #include "sealmillerror.h"
 #include "serialfield.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace sealmill {
@@ -34,11 +36,12 @@ const QString kLeftoverExplained = QStringLiteral(
     "clean up. Remove the file if no run is going on.");
 
 // "Cannot create file <path>", with the reason when something is already there.
-void createFile(const QString& path, const QList<QByteArrayView>& pieces, QString& details) {
-    if (isNameTaken(path)) {
+void createFile(const OutputFolder& folder, const QString& name,
+                const QList<QByteArrayView>& pieces, QString& details) {
+    if (folder.isNameTaken(name)) {
         details = kLeftoverExplained;
     }
-    writeNewFile(path, pieces);
+    folder.writeNewFile(name, pieces);
 }
 
 // Whether the system can hold every name the run will use, judged by the
@@ -58,7 +61,18 @@ bool namesFit(const PressSettings& settings, const QString& outputDir) {
     return true;
 }
 
+const QString kNotAtomic = QStringLiteral(
+    "This file system cannot publish atomically: each copy was written under its output name "
+    "as a new file, so a crash while one is written can leave part of it there.");
+
 }  // namespace
+
+// How publishing ended a run.
+struct PressJob::Ending {
+    PressResult result = PressResult::FileFailed;
+    QString message;
+    QString details;
+};
 
 // One run, from start() to finished(): a new run starts from a new one.
 struct PressJob::Run {
@@ -67,14 +81,17 @@ struct PressJob::Run {
     TemplateFileText templateText;  // until the copies are made from it
     Signer& signer;
     std::optional<NumberedCopies> copies;
-    QString outputDir;
-    bool holdsSnapshot = false;  // the snapshot is this run's to remove
+    std::unique_ptr<OutputFolder> folder;     // opened once; every file step goes through it
+    std::unique_ptr<PublicationBatch> batch;  // signed copies not published yet
+    std::optional<Ending> ending;             // publishing ended the run while a copy was signed
+    bool holdsSnapshot = false;               // the snapshot is this run's to remove
     qint64 serial = 0;
     qint64 last = 0;
-    qint64 pressed = 0;
-    QString workFile;    // of the number being signed, when the signer reads one
-    QString signedFile;  // where the signer puts that number's signed copy
-    QString outputFile;
+    qint64 pressed = 0;  // published copies
+    // Names in the folder for the number being signed.
+    QString workName;    // its copy, when the signer reads one
+    QString signedName;  // its signed copy
+    QString outputName;
     bool signing = false;
     bool cancelRequested = false;
     bool stopRequested = false;
@@ -98,10 +115,13 @@ void PressJob::endRun() {
     const std::unique_ptr<Run> run = std::move(run_);
     disconnect(run->preparedConnection);
     disconnect(run->signedConnection);
-    removeFile(run->workFile);
-    removeFile(run->signedFile);
-    if (run->holdsSnapshot) {
-        removeFile(snapshotPath(run->outputDir));
+    run->batch.reset();
+    if (run->folder) {
+        run->folder->remove(run->workName);
+        run->folder->remove(run->signedName);
+        if (run->holdsSnapshot) {
+            run->folder->remove(snapshotPath({}));
+        }
     }
     run->signer.release();
 }
@@ -143,13 +163,15 @@ void PressJob::begin() {
         finish(PressResult::Refused, error.message(), error.details());
         return;
     }
-    run.outputDir = outputDirectory(dirText);
     // The snapshot is never read: it only keeps a second run out of this
     // directory while this one works in it.
     QString details;
     try {
+        run.folder = std::make_unique<OutputFolder>(outputDirectory(dirText));
+        run.batch = std::make_unique<PublicationBatch>(*run.folder);
+        connect(run.batch.get(), &PublicationBatch::durable, this, &PressJob::onDurable);
         const QByteArray bytes = run.copies->templateBytes();
-        createFile(snapshotPath(run.outputDir), {QByteArrayView(bytes)}, details);
+        createFile(*run.folder, snapshotPath({}), {QByteArrayView(bytes)}, details);
         run.holdsSnapshot = true;
     } catch (const SealmillError& error) {
         finish(PressResult::FileFailed, error.message(), details + error.details());
@@ -197,20 +219,27 @@ void PressJob::pressNext() {
         finish(PressResult::Succeeded);
         return;
     }
-    run.outputFile = outputFilePath(run.outputDir, settings_.namePattern(), run.serial);
+    run.outputName = outputFilePath({}, settings_.namePattern(), run.serial);
     // The system ends a name at a NUL: the output would land under another one.
     // A name too long for it (the pattern may change during a run) would fail
     // only once signed.
-    const bool fits = fitsPathLimits(run.outputFile);
-    if (run.outputFile.contains(QChar::Null) || !fits) {
-        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(run.outputFile),
+    const QString outputPath = run.folder->pathOf(run.outputName);
+    const bool fits = fitsPathLimits(outputPath);
+    if (run.outputName.contains(QChar::Null) || !fits) {
+        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputPath),
                fits ? QString() : QString(kOutputPathTooLong));
+        return;
+    }
+    try {
+        run.folder->checkInPlace();
+    } catch (const SealmillError& error) {
+        finish(PressResult::FileFailed, error.message(), error.details());
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would
     // have refused to replace. A link counts, dangling or not.
-    if (isNameTaken(run.outputFile)) {
-        finish(PressResult::OutputExists, alreadyExistsMessage(run.outputFile));
+    if (run.folder->isNameTaken(run.outputName)) {
+        finish(PressResult::OutputExists, alreadyExistsMessage(run.folder->pathOf(run.outputName)));
         return;
     }
     if (run.cancelRequested) {
@@ -220,21 +249,24 @@ void PressJob::pressNext() {
 
     SigningTask task;
     task.serial = run.serial;
-    task.signedFile = signedFilePath(run.outputDir, run.serial);
+    const QString signedName = signedFilePath({}, run.serial);
+    // A signer program opens its files by their paths.
+    task.signedFile = run.folder->pathOf(signedName);
     task.program = settings_.signerPath();
     task.keyId = settings_.keyId();
     task.passPhrase = settings_.passPhrase();
     QString details;
     try {
         // The signer creates this name itself, so it must be free first.
-        if (isNameTaken(task.signedFile)) {
+        if (run.folder->isNameTaken(signedName)) {
             details = kLeftoverExplained;
             throw SealmillError(QStringLiteral("Cannot create file %1").arg(task.signedFile));
         }
         if (run.signer.readsWorkFile()) {
-            task.workFile = workFilePath(run.outputDir, run.serial);
-            createFile(task.workFile, run.copies->pieces(run.serial), details);
-            run.workFile = task.workFile;
+            const QString workName = workFilePath({}, run.serial);
+            task.workFile = run.folder->pathOf(workName);
+            createFile(*run.folder, workName, run.copies->pieces(run.serial), details);
+            run.workName = workName;
         } else {
             task.copy = run.copies->copy(run.serial);
         }
@@ -242,52 +274,105 @@ void PressJob::pressNext() {
         finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
-    run.signedFile = task.signedFile;
+    run.signedName = signedName;
     run.signing = true;
     run.signer.sign(task);
 }
 
-void PressJob::onSigned(const SignerError& error) {
+void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) {
     Run& run = *run_;
     run.signing = false;
-    removeFile(run.workFile);
-    run.workFile.clear();
+    run.folder->remove(run.workName);
+    run.workName.clear();
+    if (run.ending) {
+        finish(run.ending->result, run.ending->message, run.ending->details);
+        return;
+    }
     if (run.stopRequested) {
         finish(PressResult::Stopped);
+        return;
+    }
+    // A signer program finds no folder at its paths once it moved.
+    try {
+        run.folder->checkInPlace();
+    } catch (const SealmillError& failure) {
+        finish(PressResult::FileFailed, failure.message(), failure.details());
         return;
     }
     if (error.failed()) {
         finish(PressResult::SignerFailed, error.message, error.details);
         return;
     }
-    if (plainFileSize(run.signedFile) <= 0) {
-        finish(PressResult::SignerFailed, missingOutputMessage(run.outputFile), error.details);
+    // A copy signed in memory is written here, through the open folder; a
+    // signer program's is judged there.
+    OpenFile file;
+    try {
+        file = signedCopy.isEmpty() ? run.folder->openSignedCopy(run.signedName)
+                                    : run.folder->writeSignedCopy(run.signedName, signedCopy);
+    } catch (const SealmillError& failure) {
+        finish(PressResult::FileFailed, failure.message(), failure.details());
         return;
     }
-    switch (publishNoReplace(run.signedFile, run.outputFile)) {
-        case Publication::Published:
-            run.signedFile.clear();
-            break;
-        case Publication::NameTaken:
-            finish(PressResult::OutputExists, alreadyExistsMessage(run.outputFile));
-            return;
-        case Publication::Failed:
-            finish(PressResult::FileFailed,
-                   QStringLiteral("Cannot create file %1").arg(run.outputFile));
-            return;
-    }
-    ++run.pressed;
-    if (!reportProgress()) {
-        finish(PressResult::RangeLost);
+    if (!file.isOpen()) {
+        finish(PressResult::SignerFailed, missingOutputMessage(run.folder->pathOf(run.outputName)),
+               error.details);
         return;
     }
+    run.batch->add(run.serial, run.signedName, run.outputName, std::move(file));
+    run.signedName.clear();
     ++run.serial;
+    // A signer program takes far longer than a wait for the disk: its copy
+    // is published before the next number is signed, as one would expect.
+    // The built-in signer signs on while the disk catches up.
+    if (run.signer.readsWorkFile() || run.batch->isFull()) {
+        if (const std::optional<Ending> ending = published(run.batch->publishDurable())) {
+            finish(ending->result, ending->message, ending->details);
+            return;
+        }
+    }
     // No detour through the event loop is needed for the user to be heard:
     // this thread waits in it for as long as any signature takes.
     pressNext();
 }
 
-bool PressJob::reportProgress() {
+// Counts and reports the copies a batch published; how the run ends when it
+// published no further.
+std::optional<PressJob::Ending> PressJob::published(const PublicationBatch::Ending& batch) {
+    Run& run = *run_;
+    run.pressed += batch.published.size();
+    for (const qint64 serial : batch.published) {
+        if (!reportProgress(serial)) {
+            return Ending{PressResult::RangeLost, {}, {}};
+        }
+    }
+    if (!batch.takenName.isEmpty()) {
+        return Ending{PressResult::OutputExists,
+                      alreadyExistsMessage(run.folder->pathOf(batch.takenName)),
+                      {}};
+    }
+    if (batch.failure) {
+        return Ending{PressResult::FileFailed, batch.failure->message(), batch.failure->details()};
+    }
+    return std::nullopt;
+}
+
+// A wait for the disk ended while the signer works on.
+void PressJob::onDurable() {
+    if (!isRunning()) {
+        return;
+    }
+    Run& run = *run_;
+    if (std::optional<Ending> ending = published(run.batch->publishDurable())) {
+        // The copy being signed is not published: the run ends when it is.
+        if (run.signing) {
+            run.ending = std::move(ending);
+        } else {
+            finish(ending->result, ending->message, ending->details);
+        }
+    }
+}
+
+bool PressJob::reportProgress(qint64 serial) {
     const std::optional<qint32> from = readSerialField(settings_.serialFromText());
     const std::optional<qint32> to = readSerialField(settings_.serialToText());
     if (!from || !to) {
@@ -297,7 +382,7 @@ bool PressJob::reportProgress() {
     if (total <= 0) {
         return false;
     }
-    const qint64 done = run_->serial - *from + 1;
+    const qint64 done = serial - *from + 1;
     const auto position = std::clamp<qint64>(progressPosition(done, total), 0, 100);
     Q_EMIT progressed(static_cast<int>(position), progressStatus(done, total));
     return true;
@@ -331,13 +416,44 @@ void PressJob::stop() {
 }
 
 void PressJob::finish(PressResult result, const QString& message, const QString& details) {
+    Run& run = *run_;
+    QString text = message;
+    QString more = details;
+    // A failure of the publication only replaces an ending that was not one.
+    const bool endedWell = result == PressResult::Succeeded || result == PressResult::Cancelled ||
+                           result == PressResult::Stopped;
+    const auto failed = [&](PressResult failure, const QString& why, const QString& whyMore) {
+        if (endedWell && result != PressResult::OutputExists && result != PressResult::FileFailed) {
+            result = failure;
+            text = why;
+            more = whyMore;
+        }
+    };
+    // What was signed before the end is published.
+    if (run.batch && !run.batch->isEmpty()) {
+        const std::optional<Ending> ending = published(run.batch->publishAll());
+        if (ending && ending->result != PressResult::RangeLost) {
+            failed(ending->result, ending->message, ending->details);
+        }
+    }
+    // The run reports no copy that a crash could still take away.
+    if (run.pressed > 0) {
+        try {
+            run.folder->flushEntries();
+        } catch (const SealmillError& error) {
+            failed(PressResult::FileFailed, error.message(), error.details());
+        }
+    }
+    if (run.folder && !run.folder->publishesAtomically()) {
+        more += (more.isEmpty() ? QString() : QStringLiteral("\n")) + kNotAtomic;
+    }
     const qint64 pressed = run_->pressed;
     const bool cancelRequested = run_->cancelRequested;
     endRun();
     if (result == PressResult::Succeeded && cancelRequested) {
         result = PressResult::Cancelled;
     }
-    Q_EMIT finished({result, message, details, pressed, cancelRequested});
+    Q_EMIT finished({result, text, more, pressed, cancelRequested});
 }
 
 }  // namespace sealmill

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publicationbatch.h"
 #include "signer.h"
 #include "templatefile.h"
 
@@ -7,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace sealmill {
 
@@ -43,8 +45,9 @@ struct PressOutcome {
 
 // One press run: for every number of the range, a numbered copy of the
 // template is signed into a private temporary name in the output directory
-// and published under its output name only when whole, never replacing
-// anything. The run works from its own copy of the template, taken at start();
+// and published under its output name only when whole and on disk, never
+// replacing anything (see PublicationBatch). The run works in the output
+// folder it opened, and from its own copy of the template, taken at start();
 // the document it came from is never touched.
 //
 // Event-driven: start() returns at once, each signer's end arrives as an event,
@@ -83,7 +86,7 @@ Q_SIGNALS:
     // Something the user should know about the run as it begins, such as the
     // encoding its copies are signed in.
     void noted(const QString& text);
-    // After each number: position 0..100 and "<done> of <total> processed".
+    // After each published number: position 0..100 and "<done> of <total> processed".
     void progressed(int position, const QString& status);
     // A first cancel arrived while the signer works on `serial`.
     void cancelling(qint64 serial);
@@ -95,8 +98,11 @@ private:
     void begin();
     void pressNext();
     void onPrepared(const SignerError& error);
-    void onSigned(const SignerError& error);
-    [[nodiscard]] bool reportProgress();
+    void onSigned(const SignerError& error, const QByteArray& signedCopy);
+    struct Ending;
+    void onDurable();
+    [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);
+    [[nodiscard]] bool reportProgress(qint64 serial);
     void endRun();
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 

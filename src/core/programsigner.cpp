@@ -146,7 +146,7 @@ void ProgramSigner::judge(const SignerOutcome& outcome) {
     if (const std::optional<QString> message = signerFailureMessage(outcome)) {
         error.message = *message;
     }
-    Q_EMIT signingEnded(error);
+    Q_EMIT signingEnded(error, {});
 }
 
 }  // namespace sealmill

@@ -13,7 +13,7 @@ struct SigningTask {
     qint64 serial = 0;
     QByteArray copy;     // the numbered copy, in the template file's bytes
     QString workFile;    // the copy on disk, written for signers that read a file
-    QString signedFile;  // where the signed copy goes: a private temporary name
+    QString signedFile;  // where a signer program puts the signed copy: a private temporary name
     QString program;     // the settings as they read at this number
     QString keyId;
     QString passPhrase;
@@ -46,7 +46,7 @@ public:
     // Gets ready for a run (finds and unlocks a key); ends with prepared().
     virtual void prepare(const PressSettings& settings) = 0;
 
-    // Signs one copy into task.signedFile; ends with signingEnded().
+    // Signs one copy, into task.signedFile or in memory; ends with signingEnded().
     virtual void sign(const SigningTask& task) = 0;
 
     // Cuts short what prepare() or sign() is doing; its signal still follows.
@@ -57,7 +57,9 @@ public:
 
 Q_SIGNALS:
     void prepared(const sealmill::SignerError& error);
-    void signingEnded(const sealmill::SignerError& error);
+    // `signedCopy` holds the signed copy when it was made in memory; empty
+    // when a signer program wrote it to task.signedFile.
+    void signingEnded(const sealmill::SignerError& error, const QByteArray& signedCopy);
 };
 
 }  // namespace sealmill

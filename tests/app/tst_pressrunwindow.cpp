@@ -262,7 +262,7 @@ private Q_SLOTS:
         row("signer exit 11 on 6", "FAIL_AT=2;EXIT=11;PRINT=gpg: no such key", {}, {}, 1,
             u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s);
         row("snapshot left behind", {}, u"SealmillTemplate.tmp"_s, {}, 0,
-            u"Cannot create file %1/SealmillTemplate.tmp."_s);
+            u"Cannot create file %1/SealmillTemplate.tmp: File exists."_s);
         row("text Windows-1252 cannot store, UTF-8 refused", "Windows-1252", {}, {}, 0,
             kPressAsUtf8Question);
         row("signer succeeds but writes nothing", "NO_OUTPUT=1;PRINT=gpg: no such key", {}, {}, 0,

@@ -1,8 +1,10 @@
 // sealmill-press through the real executable, and what it prints.
+#include "gnupghome.h"
 #include "pressrig.h"
 #include "progressmeter.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <QtTest>
 #include <csignal>
@@ -108,7 +110,7 @@ private Q_SLOTS:
         row("pass phrase over 4096 bytes", args(u"1 2 --passphrase-file long.txt"_s), {}, 2,
             "the pass phrase is longer than 4096 bytes", 0);
         row("no such folder in the name", args(u"1 2 --name no/@SERIAL@"_s), {}, 6,
-            "Cannot create file out/no/1.", 1);
+            "Cannot create file out/no/1: No such file or directory.", 1);
         row("UTF-16 template", args(u"8 8 --template utf16.txt"_s), {}, 0,
             "The template is UTF-16 text: its copies are signed as UTF-8", 1);
         row("line too long", args(u"99 100 --template longline.txt"_s), {}, 3,
@@ -238,6 +240,110 @@ private Q_SLOTS:
         QCOMPARE(call.value(3) + ' ' + call.value(7), "k\xe4y p\xe4ss");
         QVERIFY(::unlink("out/n\xe9"
                          "1") == 0);  // also a name QTemporaryDir cannot remove
+    }
+
+    // The order in which sealmill-press puts copies on disk and publishes
+    // them, seen from outside: each signed copy's bytes reach the disk before
+    // it takes its output name, and the folder's entries before the run ends;
+    // copies signed in memory share their waits. Where the file system can
+    // neither rename without replacing nor link, each copy is written under
+    // its name exclusively and flushed, and the run says so.
+    void durablePublication_data() {
+        QTest::addColumn<bool>("builtin");
+        QTest::addColumn<bool>("atomic");
+        QTest::addColumn<int>("numbers");
+        // Per number, in order: %s its signed copy, %o its output name, %w a
+        // wait for its bytes (its own, or the file system's for a batch).
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("mostWaits");
+        const QString renamed = u"writeback %s|%w|rename %s %o|fsync out/"_s;
+        QTest::newRow("signer program") << false << true << 3 << renamed << 3;
+        QTest::newRow("built-in signer, in batches") << true << true << 300 << renamed << 150;
+        QTest::newRow("no atomic rename or link")
+            << false << false << 3
+            << u"writeback %s|%w|rename %s %o|link %s %o|fdatasync %o|fsync out/"_s << 6;
+    }
+    void durablePublication() {
+        QFETCH(bool, builtin);
+        QFETCH(bool, atomic);
+        QFETCH(int, numbers);
+        QFETCH(QString, steps);
+        Workspace ws;
+        std::optional<GnupgHome> home;
+        QStringList arguments = args(u"1 %1"_s.arg(numbers));
+        if (builtin) {
+            home.emplace();
+            QVERIFY2(home->isReady(), qPrintable(home->error()));
+            writeFile(u"key.gpg"_s, home->exportedSecretKey(home->fingerprint(), false));
+            writeFile(u"gpgpass.txt"_s, GnupgHome::passPhrase().toUtf8());
+            arguments = arguments.mid(0, 6) + QStringList{u"--key-file"_s,        u"key.gpg"_s,
+                                                          u"--passphrase-file"_s, u"gpgpass.txt"_s,
+                                                          u"--output"_s,          u"out"_s};
+        }
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"LD_PRELOAD"_s, QStringLiteral(SEALMILL_SYNCTRACE));
+        env.insert(u"SYNCTRACE_LOG"_s, ws.dir.filePath(u"trace.log"_s));
+        env.insert(u"SYNCTRACE_NO_ATOMIC"_s, atomic ? u"0"_s : u"1"_s);
+        // A wait then outlasts several signatures on any machine and disk.
+        env.insert(u"SYNCTRACE_WAIT_MS"_s, u"20"_s);
+        env.insert(u"ASAN_OPTIONS"_s, u"verify_asan_link_order=0"_s);
+        process.setProcessEnvironment(env);
+        const Run run = press(arguments, &process);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.printed.contains(u"cannot publish atomically"_s), !atomic);
+        QCOMPARE(ws.outputs().size(), numbers);
+        QCOMPARE(ws.outputs().filter(u".tmp"_s), QStringList());
+        QVERIFY(contents(u"out/Sealmilled-file-2.txt"_s).contains("Offer 2 and @SERIAL@\r\n"));
+
+        const QStringList trace = QString::fromUtf8(contents(ws.dir.filePath(u"trace.log"_s)))
+                                      .split(u'\n', Qt::SkipEmptyParts);
+        for (int n = 1; n <= numbers; ++n) {
+            qsizetype at = 0;
+            for (QString step : steps.split(u'|')) {
+                step.replace(u"%s"_s, u"Sealmill%1.signed.tmp"_s.arg(n))
+                    .replace(u"%o"_s, u"Sealmilled-file-%1.txt"_s.arg(n));
+                const QString pattern =
+                    step == u"%w"_s ? u"syncfs out/|fdatasync Sealmill%1\\.signed\\.tmp"_s.arg(n)
+                                    : QRegularExpression::escape(step);
+                at = trace.indexOf(QRegularExpression(QRegularExpression::anchoredPattern(pattern)),
+                                   at);
+                QVERIFY2(at >= 0,
+                         qPrintable(u"number %1: no %2 after the step before"_s.arg(n).arg(step)));
+            }
+        }
+        // The folder once, at the end; the copies' bytes in shared waits.
+        QCOMPARE(trace.count(u"fsync out/"_s), 1);
+        const auto waits =
+            trace.filter(QRegularExpression(u"^(syncfs|fdatasync Sealmill)"_s)).size();
+        QFETCH(int, mostWaits);
+        QVERIFY2(waits <= mostWaits, qPrintable(QString::number(waits)));
+    }
+
+    // A full disk while a signed copy is written is a file failure whichever
+    // signer signed it; nothing is left behind.
+    void fullDiskWithTheBuiltInSigner() {
+        Workspace ws;
+        GnupgHome home;
+        QVERIFY2(home.isReady(), qPrintable(home.error()));
+        writeFile(u"key.gpg"_s, home.exportedSecretKey(home.fingerprint(), false));
+        writeFile(u"gpgpass.txt"_s, GnupgHome::passPhrase().toUtf8());
+        QProcess process;
+        process.setChildProcessModifier([] {
+            const rlimit small{100, 100};
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        });
+        const Run run = press(args(u"1 3"_s).mid(0, 6) +
+                                  QStringList{u"--key-file"_s, u"key.gpg"_s, u"--passphrase-file"_s,
+                                              u"gpgpass.txt"_s, u"--output"_s, u"out"_s},
+                              &process);
+        QCOMPARE(run.status, 6);
+        QVERIFY2(run.printed.contains(
+                     u"Stream write error.\n  out/Sealmill1.signed.tmp: File too large"_s),
+                 qPrintable(run.printed));
+        QCOMPARE(QDir(u"out"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
     }
 
     // 10 of 40 in 5 s: 2 a second, 30 left, 15 s; a quarter of the bar filled.

@@ -151,7 +151,7 @@ private Q_SLOTS:
             u"Cannot create file %1/SealmillTemplate.tmp"_s, {});
         row("disk full at the snapshot", "", PressResult::FileFailed, u"Stream write error"_s, {});
         row("directory removed between numbers", "", PressResult::FileFailed,
-            u"Cannot create file %1/Sealmill2.tmp"_s, {});
+            u"The output folder %1 was removed during the run"_s, {});
         // The system ends a name at a NUL: the output would land as "theirs".
         row("range emptied during the run", "", PressResult::RangeLost, {},
             {u"out1.asc"_s, u"out2.asc"_s});

@@ -34,12 +34,13 @@ struct PressRig {
     // Starts the job and waits for its end in a plain event loop, as the
     // programs run one (QTest's waits sleep between rounds). A run that never
     // ends fails the calling test with a Refused outcome saying so.
-    sealmill::PressOutcome run() {
+    sealmill::PressOutcome run() { return run(signer); }
+    sealmill::PressOutcome run(sealmill::Signer& with) {
         outcome.reset();
         QEventLoop loop;
         QObject::connect(&job, &sealmill::PressJob::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-        job.start(text, signer);
+        job.start(text, with);
         if (!outcome) {
             loop.exec();
         }
