@@ -1,6 +1,5 @@
 #include "builtinsigner.h"
 
-#include "localbytes.h"
 #include "outputfiles.h"
 #include "presssettings.h"
 #include "sealmillerror.h"
@@ -10,25 +9,30 @@
 namespace sealmill {
 
 BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
-    worker_.setMaxThreadCount(1);
 }
 
 BuiltinSigner::~BuiltinSigner() {
-    worker_.waitForDone();
+    stop();
+    release();
 }
 
 void BuiltinSigner::prepare(const PressSettings& settings) {
+    stopping_ = false;
     KeySource source = KeyringKey{settings.keyId(), {}};
     if (!keyFile_.isEmpty()) {
         source = KeyFile{keyFile_};
     }
-    QByteArray typed = encodeLocal(settings.passPhrase());
-    auto passPhrase = std::make_shared<SecretBytes>(typed);
-    wipeMemory(typed.data(), typed.size());
-    worker_.start([this, source, passPhrase] {
+    // Shared only to fit in a task; the unlock wipes it.
+    auto passPhrase = std::make_shared<SecretBytes>(settings.passPhrase());
+    if (passPhrase->view().contains('\0')) {
+        passPhrase->clear();
+        Q_EMIT prepared({QString(kNulInPassPhrase), {}});
+        return;
+    }
+    worker_.post([this, source, passPhrase] {
         SignerError error;
         try {
-            auto loaded = loadSigningKey(source, std::move(*passPhrase));
+            auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
                 error.message = failure->message;
             } else {
@@ -44,7 +48,7 @@ void BuiltinSigner::prepare(const PressSettings& settings) {
 }
 
 void BuiltinSigner::sign(const SigningTask& task) {
-    worker_.start([this, task] {
+    worker_.post([this, task] {
         SignerError error;
         try {
             const QByteArray signedCopy = signer_->clearSign(task.copy);
@@ -58,12 +62,20 @@ void BuiltinSigner::sign(const SigningTask& task) {
     });
 }
 
-// The unlocked key goes as soon as the run is over.
+void BuiltinSigner::stop() {
+    stopping_ = true;
+}
+
+// The unlocked key goes as soon as the run is over, and with it the thread
+// that used it and everything on that thread's stack.
 void BuiltinSigner::release() {
-    worker_.start([this] {
-        signer_.reset();
-        key_.reset();
-    });
+    if (worker_.isRunning()) {
+        worker_.post([this] {
+            signer_.reset();
+            key_.reset();
+        });
+    }
+    worker_.finish();
 }
 
 }  // namespace sealmill

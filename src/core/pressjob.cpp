@@ -165,7 +165,6 @@ void PressJob::pressNext() {
     task.signedFile = signedFilePath(outputDir_, serial_);
     task.program = settings_.signerPath();
     task.keyId = settings_.keyId();
-    task.passPhrase = settings_.passPhrase();
     QString details;
     try {
         // The signer creates this name itself, so it must be free first.
