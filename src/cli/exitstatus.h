@@ -8,6 +8,6 @@ enum ExitStatus : int {
     kExitOutputExists = 4,   // an output file was already there
     kExitSignerFailed = 5,   // the signer failed or wrote no output
     kExitFileFailed = 6,     // the template or a temporary file could not be read or written
-    kExitInterrupted = 130,  // cancelled by SIGINT
-    kExitTerminated = 143,   // cancelled by SIGTERM
+    kExitSignalled = 128,    // plus the signal's number: cancelled by SIGINT (130), stopped by
+                             // SIGHUP (129), SIGPIPE (141), SIGTERM (143) and the like
 };
