@@ -114,6 +114,8 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
                 ui_->progressBar->setValue(position);
                 ui_->statusBar->showMessage(status);
             });
+    connect(&job_, &sealmill::PressJob::noted, this,
+            [this](const QString& text) { ui_->statusBar->showMessage(text); });
     connect(&job_, &sealmill::PressJob::cancelling, this, [this](qint64 serial) {
         ui_->statusBar->showMessage(
             QStringLiteral("Cancelling: number %1 is being signed. Press Cancel again to stop now.")
@@ -261,7 +263,7 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
     }
     // A first cancel closes the window once the run is over; a second one,
     // which stopped the signer, leaves it open.
-    if (job_.isCancelling() && outcome.result != PressResult::Stopped) {
+    if (outcome.cancelRequested && outcome.result != PressResult::Stopped) {
         closeWindow();
     }
 }

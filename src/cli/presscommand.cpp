@@ -4,6 +4,7 @@
 #include "cancelsignals.h"
 #include "exitstatus.h"
 #include "localbytes.h"
+#include "numberedcopies.h"
 #include "outputfiles.h"
 #include "outputpath.h"
 #include "passphrase.h"
@@ -198,6 +199,11 @@ int runPressCommand(const PressOptions& options,
             job.cancel();
         }
     });
+    QObject::connect(&job, &sealmill::PressJob::noted, &job, [&options](const QString& text) {
+        if (!options.quiet) {
+            terminal::writeError(text + u'\n');
+        }
+    });
     QObject::connect(&job, &sealmill::PressJob::cancelling, &job, [&meter](qint64 serial) {
         meter.finish();
         terminal::writeError(
@@ -225,12 +231,10 @@ int runPressCommand(const PressOptions& options,
             }
             QCoreApplication::exit(status);
         });
+    // The signer takes its own copy in prepare(): a program signer's for the
+    // run, the built-in one's until the key is unlocked, just before this.
+    QObject::connect(&signer, &sealmill::Signer::prepared, &job,
+                     [&settings] { settings.pass.clear(); });
     job.start(loaded, signer);
-    // The signer has taken its copy: a program signer's for the run, the
-    // built-in one's until the key is unlocked.
-    settings.pass.clear();
-    if (!job.isRunning()) {
-        return status;
-    }
     return QCoreApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "numberedcopies.h"
 
 #include "outputpath.h"
+#include "sealmillerror.h"
 
 namespace sealmill {
 
@@ -10,15 +11,8 @@ namespace {
 // buffer costs less than the calls.
 constexpr qsizetype kMostPiecesWritten = 64;
 
-// A piece of the text in the file's encoding. Only the file's start carries
-// a UTF-16 byte-order mark.
-QByteArray encodePiece(const QString& text, TextEncoding encoding, bool atStart) {
-    QByteArray bytes = templateFileBytes(text, encoding);
-    const bool marked = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-    if (marked && !atStart) {
-        bytes.remove(0, 2);
-    }
-    return bytes;
+bool isUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
 }
 
 }  // namespace
@@ -28,14 +22,15 @@ bool holdsPlaceholder(const QString& text) {
 }
 
 NumberedCopies::NumberedCopies(const TemplateFileText& text)
-    : encoding_(text.encoding),
-      placeholderBytes_(encodePiece(QString(kPlaceholder), text.encoding, false)) {
+    : encoding_(isUtf16(text.encoding) ? TextEncoding::Utf8 : text.encoding),
+      convertsFromUtf16_(isUtf16(text.encoding)),
+      placeholderBytes_(templateFileBytes(QString(kPlaceholder), encoding_)) {
     const QString& whole = text.text;
     qsizetype from = 0;
     qsizetype lineStart = 0;
     for (qsizetype at = whole.indexOf(kPlaceholder); at >= 0;
          at = whole.indexOf(kPlaceholder, lineStart)) {
-        between_ << encodePiece(whole.sliced(from, at - from), encoding_, from == 0);
+        between_ << templateFileBytes(whole.sliced(from, at - from), encoding_);
         from = at + kPlaceholder.size();
         const qsizetype end = whole.indexOf(u'\n', from);
         if (end < 0) {
@@ -43,15 +38,36 @@ NumberedCopies::NumberedCopies(const TemplateFileText& text)
         }
         lineStart = end + 1;
     }
-    between_ << encodePiece(whole.sliced(from), encoding_, from == 0);
+    between_ << templateFileBytes(whole.sliced(from), encoding_);
 }
 
 QByteArray NumberedCopies::templateBytes() const {
     return between_.join(placeholderBytes_);
 }
 
+void NumberedCopies::checkLineLengths(qint64 serial) {
+    const QByteArray whole = copy(serial);
+    qsizetype line = 1;
+    for (qsizetype from = 0; from < whole.size(); ++line) {
+        qsizetype end = whole.indexOf('\n', from);
+        end = end < 0 ? whole.size() : end;
+        const qsizetype length = end - from - (end > from && whole.at(end - 1) == '\r');
+        if (length > kLongestSignedLine) {
+            throw SealmillError(
+                QStringLiteral("Line %1 of the copy for number %2 is %3 bytes long: a clear "
+                               "signature carries lines of at most %4 bytes whole. Nothing was "
+                               "pressed.")
+                    .arg(line)
+                    .arg(serial)
+                    .arg(length)
+                    .arg(kLongestSignedLine));
+        }
+        from = end + 1;
+    }
+}
+
 QList<QByteArrayView> NumberedCopies::pieces(qint64 serial) {
-    number_ = encodePiece(serialText(serial), encoding_, false);
+    number_ = templateFileBytes(serialText(serial), encoding_);
     QList<QByteArrayView> pieces;
     pieces.reserve(between_.size() * 2 - 1);
     for (qsizetype i = 0; i < between_.size(); ++i) {

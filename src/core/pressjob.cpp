@@ -1,5 +1,6 @@
 #include "pressjob.h"
 
+#include "numberedcopies.h"
 #include "outputfiles.h"
 #include "outputpath.h"
 #include "pathrules.h"
@@ -9,6 +10,7 @@
 #include "serialfield.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace sealmill {
 
@@ -41,96 +43,130 @@ void createFile(const QString& path, const QList<QByteArrayView>& pieces, QStrin
 
 }  // namespace
 
+// One run, from start() to finished(): a new run starts from a new one.
+struct PressJob::Run {
+    Run(const TemplateFileText& text, Signer& runSigner) : templateText(text), signer(runSigner) {}
+
+    TemplateFileText templateText;  // until the copies are made from it
+    Signer& signer;
+    std::optional<NumberedCopies> copies;
+    QString outputDir;
+    bool holdsSnapshot = false;  // the snapshot is this run's to remove
+    qint64 serial = 0;
+    qint64 last = 0;
+    qint64 pressed = 0;
+    QString workFile;    // of the number being signed, when the signer reads one
+    QString signedFile;  // where the signer puts that number's signed copy
+    QString outputFile;
+    bool signing = false;
+    bool cancelRequested = false;
+    bool stopRequested = false;
+    QMetaObject::Connection preparedConnection;
+    QMetaObject::Connection signedConnection;
+};
+
 PressJob::PressJob(const PressSettings& settings, QObject* parent)
     : QObject(parent), settings_(settings) {
 }
 
 PressJob::~PressJob() {
     if (isRunning()) {
-        signer_->stop();
+        run_->signer.stop();
         endRun();
     }
 }
 
 // Nothing of the run stays behind but the outputs it published.
 void PressJob::endRun() {
-    disconnect(preparedConnection_);
-    disconnect(signedConnection_);
-    removeFile(workFile_);
-    removeFile(signedFile_);
-    removeFile(snapshotPath(outputDir_));
-    workFile_.clear();
-    signedFile_.clear();
-    signer_->release();
-    signer_ = nullptr;
-    copies_.reset();
+    const std::unique_ptr<Run> run = std::move(run_);
+    disconnect(run->preparedConnection);
+    disconnect(run->signedConnection);
+    removeFile(run->workFile);
+    removeFile(run->signedFile);
+    if (run->holdsSnapshot) {
+        removeFile(snapshotPath(run->outputDir));
+    }
+    run->signer.release();
 }
 
 void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
     if (isRunning()) {
         return;
     }
+    run_ = std::make_unique<Run>(templateText, signer);
+    QMetaObject::invokeMethod(this, &PressJob::begin, Qt::QueuedConnection);
+}
+
+void PressJob::begin() {
+    if (!isRunning() || run_->stopRequested) {
+        if (isRunning()) {
+            finish(PressResult::Stopped);
+        }
+        return;
+    }
+    Run& run = *run_;
     const QString dirText = settings_.outputDirectoryText();
     if (directoryLimit_ > 0 && dirText.size() > directoryLimit_) {
-        Q_EMIT finished({PressResult::Refused, QString(kOutputPathTooLong), {}, 0});
+        finish(PressResult::Refused, QString(kOutputPathTooLong));
         return;
     }
-    if (dirText.isEmpty() || !signer.canStart(settings_)) {
-        Q_EMIT finished({PressResult::Refused, {}, {}, 0});
+    if (dirText.isEmpty() || !run.signer.canStart(settings_)) {
+        finish(PressResult::Refused);
         return;
     }
-
+    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
+    const std::optional<qint32> to = readSerialField(settings_.serialToText());
     try {
-        copies_.emplace(templateText);
+        run.copies.emplace(run.templateText);
+        run.templateText = {};
+        if (from && to && *from <= *to) {
+            run.copies->checkLineLengths(*to);
+        }
     } catch (const SealmillError& error) {
-        Q_EMIT finished({PressResult::Refused, error.message(), {}, 0});
+        finish(PressResult::Refused, error.message(), error.details());
         return;
     }
-    outputDir_ = outputDirectory(dirText);
-    signer_ = &signer;
-    pressed_ = 0;
-    cancelRequested_ = false;
-    stopRequested_ = false;
-    workFile_.clear();
-    signedFile_.clear();
+    run.outputDir = outputDirectory(dirText);
     // The snapshot is never read: it only keeps a second run out of this
     // directory while this one works in it.
     QString details;
     try {
-        const QByteArray bytes = copies_->templateBytes();
-        createFile(snapshotPath(outputDir_), {QByteArrayView(bytes)}, details);
+        const QByteArray bytes = run.copies->templateBytes();
+        createFile(snapshotPath(run.outputDir), {QByteArrayView(bytes)}, details);
+        run.holdsSnapshot = true;
     } catch (const SealmillError& error) {
-        signer_ = nullptr;
-        copies_.reset();
-        Q_EMIT finished({PressResult::FileFailed, error.message(), details + error.details(), 0});
+        finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
     Q_EMIT started();
+    if (run.copies->convertsFromUtf16()) {
+        Q_EMIT noted(kSignedAsUtf8);
+    }
 
-    const std::optional<qint32> from = readSerialField(settings_.serialFromText());
-    const std::optional<qint32> to = readSerialField(settings_.serialToText());
     if (!from || !to) {
         finish(PressResult::RangeLost);
         return;
     }
-    serial_ = *from;
-    last_ = *to;
-    if (serial_ > last_) {
+    run.serial = *from;
+    run.last = *to;
+    if (run.serial > run.last) {
         finish(PressResult::Succeeded);
         return;
     }
-    preparedConnection_ = connect(signer_, &Signer::prepared, this, &PressJob::onPrepared);
-    signer_->prepare(settings_);
+    run.preparedConnection = connect(&run.signer, &Signer::prepared, this, &PressJob::onPrepared);
+    run.signer.prepare(settings_);
 }
 
 void PressJob::onPrepared(const SignerError& error) {
-    disconnect(preparedConnection_);
-    if (stopRequested_) {
+    Run& run = *run_;
+    disconnect(run.preparedConnection);
+    if (run.stopRequested) {
         finish(PressResult::Stopped);
     } else if (error.failed()) {
         finish(PressResult::SignerFailed, error.message, error.details);
     } else {
-        signedConnection_ = connect(signer_, &Signer::signingEnded, this, &PressJob::onSigned);
+        run.signedConnection =
+            connect(&run.signer, &Signer::signingEnded, this, &PressJob::onSigned);
         pressNext();
     }
 }
@@ -139,30 +175,32 @@ void PressJob::pressNext() {
     if (!isRunning()) {
         return;
     }
-    if (serial_ > last_) {
+    Run& run = *run_;
+    if (run.serial > run.last) {
         finish(PressResult::Succeeded);
         return;
     }
-    outputFile_ = outputFilePath(outputDir_, settings_.namePattern(), serial_);
+    run.outputFile = outputFilePath(run.outputDir, settings_.namePattern(), run.serial);
     // The system ends a name at a NUL: the output would land under another one.
-    if (outputFile_.contains(QChar::Null)) {
-        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputFile_));
+    if (run.outputFile.contains(QChar::Null)) {
+        finish(PressResult::FileFailed,
+               QStringLiteral("Cannot create file %1").arg(run.outputFile));
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would
     // have refused to replace. A link counts, dangling or not.
-    if (isNameTaken(outputFile_)) {
-        finish(PressResult::OutputExists, alreadyExistsMessage(outputFile_));
+    if (isNameTaken(run.outputFile)) {
+        finish(PressResult::OutputExists, alreadyExistsMessage(run.outputFile));
         return;
     }
-    if (cancelRequested_) {
+    if (run.cancelRequested) {
         finish(PressResult::Cancelled);
         return;
     }
 
     SigningTask task;
-    task.serial = serial_;
-    task.signedFile = signedFilePath(outputDir_, serial_);
+    task.serial = run.serial;
+    task.signedFile = signedFilePath(run.outputDir, run.serial);
     task.program = settings_.signerPath();
     task.keyId = settings_.keyId();
     QString details;
@@ -172,27 +210,28 @@ void PressJob::pressNext() {
             details = kLeftoverExplained;
             throw SealmillError(QStringLiteral("Cannot create file %1").arg(task.signedFile));
         }
-        if (signer_->readsWorkFile()) {
-            task.workFile = workFilePath(outputDir_, serial_);
-            createFile(task.workFile, copies_->pieces(serial_), details);
-            workFile_ = task.workFile;
+        if (run.signer.readsWorkFile()) {
+            task.workFile = workFilePath(run.outputDir, run.serial);
+            createFile(task.workFile, run.copies->pieces(run.serial), details);
+            run.workFile = task.workFile;
         } else {
-            task.copy = copies_->copy(serial_);
+            task.copy = run.copies->copy(run.serial);
         }
     } catch (const SealmillError& error) {
         finish(PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
-    signedFile_ = task.signedFile;
-    signing_ = true;
-    signer_->sign(task);
+    run.signedFile = task.signedFile;
+    run.signing = true;
+    run.signer.sign(task);
 }
 
 void PressJob::onSigned(const SignerError& error) {
-    signing_ = false;
-    removeFile(workFile_);
-    workFile_.clear();
-    if (stopRequested_) {
+    Run& run = *run_;
+    run.signing = false;
+    removeFile(run.workFile);
+    run.workFile.clear();
+    if (run.stopRequested) {
         finish(PressResult::Stopped);
         return;
     }
@@ -200,28 +239,28 @@ void PressJob::onSigned(const SignerError& error) {
         finish(PressResult::SignerFailed, error.message, error.details);
         return;
     }
-    if (plainFileSize(signedFile_) <= 0) {
-        finish(PressResult::SignerFailed, missingOutputMessage(outputFile_), error.details);
+    if (plainFileSize(run.signedFile) <= 0) {
+        finish(PressResult::SignerFailed, missingOutputMessage(run.outputFile), error.details);
         return;
     }
-    switch (publishNoReplace(signedFile_, outputFile_)) {
+    switch (publishNoReplace(run.signedFile, run.outputFile)) {
         case Publication::Published:
-            signedFile_.clear();
+            run.signedFile.clear();
             break;
         case Publication::NameTaken:
-            finish(PressResult::OutputExists, alreadyExistsMessage(outputFile_));
+            finish(PressResult::OutputExists, alreadyExistsMessage(run.outputFile));
             return;
         case Publication::Failed:
             finish(PressResult::FileFailed,
-                   QStringLiteral("Cannot create file %1").arg(outputFile_));
+                   QStringLiteral("Cannot create file %1").arg(run.outputFile));
             return;
     }
-    ++pressed_;
+    ++run.pressed;
     if (!reportProgress()) {
         finish(PressResult::RangeLost);
         return;
     }
-    ++serial_;
+    ++run.serial;
     // No detour through the event loop is needed for the user to be heard:
     // this thread waits in it for as long as any signature takes.
     pressNext();
@@ -237,20 +276,25 @@ bool PressJob::reportProgress() {
     if (total <= 0) {
         return false;
     }
-    const qint64 done = serial_ - *from + 1;
+    const qint64 done = run_->serial - *from + 1;
     const auto position = std::clamp<qint64>(progressPosition(done, total), 0, 100);
     Q_EMIT progressed(static_cast<int>(position), progressStatus(done, total));
     return true;
+}
+
+bool PressJob::isCancelling() const {
+    return run_ && run_->cancelRequested;
 }
 
 void PressJob::cancel() {
     if (!isRunning()) {
         return;
     }
-    if (!cancelRequested_) {
-        cancelRequested_ = true;
-        if (signing_) {
-            Q_EMIT cancelling(serial_);
+    Run& run = *run_;
+    if (!run.cancelRequested) {
+        run.cancelRequested = true;
+        if (run.signing) {
+            Q_EMIT cancelling(run.serial);
         }
         return;
     }
@@ -258,19 +302,21 @@ void PressJob::cancel() {
 }
 
 void PressJob::stop() {
-    if (isRunning() && !stopRequested_) {
-        cancelRequested_ = true;
-        stopRequested_ = true;
-        signer_->stop();
+    if (isRunning() && !run_->stopRequested) {
+        run_->cancelRequested = true;
+        run_->stopRequested = true;
+        run_->signer.stop();
     }
 }
 
 void PressJob::finish(PressResult result, const QString& message, const QString& details) {
+    const qint64 pressed = run_->pressed;
+    const bool cancelRequested = run_->cancelRequested;
     endRun();
-    if (result == PressResult::Succeeded && cancelRequested_) {
+    if (result == PressResult::Succeeded && cancelRequested) {
         result = PressResult::Cancelled;
     }
-    Q_EMIT finished({result, message, details, pressed_});
+    Q_EMIT finished({result, message, details, pressed, cancelRequested});
 }
 
 }  // namespace sealmill

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "numberedcopies.h"
 #include "signer.h"
+#include "templatefile.h"
 
 #include <QLatin1StringView>
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace sealmill {
 
@@ -15,6 +14,9 @@ class PressSettings;
 
 inline constexpr QLatin1StringView kRunSucceeded{"The Sealmill has run!"};
 inline constexpr QLatin1StringView kOutputPathTooLong{"Output path too long! Sorry..."};
+inline constexpr QLatin1StringView kSignedAsUtf8{
+    "The template is UTF-16 text: its copies are signed as UTF-8, which every OpenPGP program "
+    "reads."};
 
 // How a run ended.
 enum class PressResult {
@@ -36,6 +38,7 @@ struct PressOutcome {
     QString message;
     QString details;  // more for whoever wants it: what the signer printed, why a file is there
     qint64 pressed = 0;
+    bool cancelRequested = false;  // a first cancel came before the end
 };
 
 // One press run: for every number of the range, a numbered copy of the
@@ -62,8 +65,9 @@ public:
     // kOutputPathTooLong; 0 takes any.
     void setOutputDirectoryLimit(qsizetype characters) { directoryLimit_ = characters; }
 
-    // Begins a run unless one is under way. A refusal is reported through
-    // finished() before this returns.
+    // Begins a run unless one is under way. The run takes its own copy of
+    // the text and begins from the event loop, so every outcome, a refusal
+    // included, reaches finished() after this has returned.
     void start(const TemplateFileText& templateText, Signer& signer);
 
     // The first call lets the signature under way finish, counts it, and
@@ -72,12 +76,15 @@ public:
     // Ends the signature under way at once; nothing of it is kept.
     void stop();
 
-    [[nodiscard]] bool isRunning() const { return signer_ != nullptr; }
-    [[nodiscard]] bool isCancelling() const { return cancelRequested_; }
+    [[nodiscard]] bool isRunning() const { return run_ != nullptr; }
+    [[nodiscard]] bool isCancelling() const;
 
 Q_SIGNALS:
     // The snapshot file is written: the run is under way.
     void started();
+    // Something the user should know about the run as it begins, such as the
+    // encoding its copies are signed in.
+    void noted(const QString& text);
     // After each number: position 0..100 and "<done> of <total> processed".
     void progressed(int position, const QString& status);
     // A first cancel arrived while the signer works on `serial`.
@@ -85,6 +92,9 @@ Q_SIGNALS:
     void finished(const sealmill::PressOutcome& outcome);
 
 private:
+    struct Run;
+
+    void begin();
     void pressNext();
     void onPrepared(const SignerError& error);
     void onSigned(const SignerError& error);
@@ -94,22 +104,7 @@ private:
 
     const PressSettings& settings_;
     qsizetype directoryLimit_ = 0;
-
-    // The run under way.
-    Signer* signer_ = nullptr;
-    std::optional<NumberedCopies> copies_;
-    QString outputDir_;
-    qint64 serial_ = 0;
-    qint64 last_ = 0;
-    qint64 pressed_ = 0;
-    QString workFile_;    // of the number being signed, when the signer reads one
-    QString signedFile_;  // where the signer puts that number's signed copy
-    QString outputFile_;
-    bool signing_ = false;
-    bool cancelRequested_ = false;
-    bool stopRequested_ = false;
-    QMetaObject::Connection preparedConnection_;
-    QMetaObject::Connection signedConnection_;
+    std::unique_ptr<Run> run_;  // everything of the run under way, and only of it
 };
 
 }  // namespace sealmill

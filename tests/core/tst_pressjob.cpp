@@ -26,7 +26,7 @@ private Q_SLOTS:
     // range only for the figures; nothing else stays behind.
     void pressesEveryNumberOfTheRange() {
         PressRig rig(u"@SERIAL@ @SERIAL@\nfixed\n"_s);
-        rig.text.encoding = TextEncoding::Utf16Le;  // its mark starts each copy, and only there
+        rig.text.encoding = TextEncoding::Utf16Le;  // signed as UTF-8, without a mark
         rig.settings.serialFrom = u"5"_s;
         rig.settings.serialTo = u"9"_s;
         rig.settings.key = u"tarvix"_s;
@@ -41,22 +41,82 @@ private Q_SLOTS:
                                              u"later_9.asc"_s, u"out5.asc"_s}));
         // What the signer stand-in makes of the numbered copy.
         QCOMPARE(contents(rig.out(u"later_7.asc"_s)),
-                 "-----BEGIN PGP SIGNED MESSAGE-----\n\n" +
-                     *encodeTemplateText(u"7 @SERIAL@\nfixed\n"_s, TextEncoding::Utf16Le) +
-                     "\n-----BEGIN PGP SIGNATURE-----\nkey:tarvix\n-----END PGP SIGNATURE-----\n");
-        QCOMPARE(
-            rig.log,
-            QStringList({u"started"_s, u"progress 20 1 of 5 processed"_s,
-                         u"progress 40 2 of 5 processed"_s, u"progress 60 3 of 5 processed"_s,
-                         u"progress 80 4 of 5 processed"_s, u"progress 100 5 of 5 processed"_s}));
+                 QByteArray("-----BEGIN PGP SIGNED MESSAGE-----\n\n7 @SERIAL@\r\nfixed\r\n\n"
+                            "-----BEGIN PGP SIGNATURE-----\nkey:tarvix\n-----END PGP "
+                            "SIGNATURE-----\n"));
+        QCOMPARE(rig.log,
+                 QStringList({u"started"_s, u"noted "_s + kSignedAsUtf8,
+                              u"progress 20 1 of 5 processed"_s, u"progress 40 2 of 5 processed"_s,
+                              u"progress 60 3 of 5 processed"_s, u"progress 80 4 of 5 processed"_s,
+                              u"progress 100 5 of 5 processed"_s}));
 
         // An empty range still takes the directory, and gives it back.
+        rig.text.encoding = TextEncoding::Utf8;
         rig.settings.serialFrom = u"3"_s;
         rig.settings.serialTo = u"2"_s;
         rig.log.clear();
         QCOMPARE(rig.run().result, PressResult::Succeeded);
         QCOMPARE(rig.log, QStringList({u"started"_s}));
         QCOMPARE(rig.entries().size(), 5);
+    }
+
+    // Refusals come before any file or signer: nothing is written, and, as
+    // every outcome, they arrive once start() has returned. The copy with
+    // the most digits holds the longest lines.
+    void refusals_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("serial");  // from and to
+        QTest::addColumn<QString>("outputDir");
+        QTest::addColumn<PressResult>("result");
+        QTest::addColumn<QString>("message");
+        const QString longLine = u"head\n"_s + QString(19987, u'a') + u"@SERIAL@\n"_s;
+        QTest::newRow("longest line a clear signature carries")
+            << longLine << u"99999"_s << u"out"_s << PressResult::Succeeded << QString();
+        QTest::newRow("one byte longer")
+            << longLine << u"100000"_s << u"out"_s << PressResult::Refused
+            << u"Line 2 of the copy for number 100000 is 19993 bytes long: a clear signature "
+               "carries lines of at most 19992 bytes whole. Nothing was pressed."_s;
+        QTest::newRow("text its encoding cannot store")
+            << u"\u2603 @SERIAL@"_s << u"1"_s << u"out"_s << PressResult::Refused
+            << u"The text holds characters that Windows-1252 cannot store"_s;
+        QTest::newRow("no output directory")
+            << u"@SERIAL@"_s << u"1"_s << QString() << PressResult::Refused << QString();
+    }
+    void refusals() {
+        QFETCH(QString, text);
+        QFETCH(QString, serial);
+        QFETCH(QString, outputDir);
+        QFETCH(PressResult, result);
+        PressRig rig(text);
+        rig.text.encoding =
+            text.startsWith(u'\u2603') ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+        rig.settings.serialFrom = rig.settings.serialTo = serial;
+        rig.settings.outputDir = outputDir.isEmpty() ? outputDir : rig.outDir;
+        rig.job.start(rig.text, rig.signer);
+        QVERIFY(!rig.outcome);
+        QTRY_VERIFY(rig.outcome);
+        QCOMPARE(rig.outcome->result, result);
+        QTEST(rig.outcome->message, "message");
+        QCOMPARE(rig.entries().size(), result == PressResult::Succeeded ? 1 : 0);
+    }
+
+    // Nothing of a run reaches the next: a cancel that came before the first
+    // number ends that run with nothing pressed, and the next presses all.
+    void eachRunStartsAfresh() {
+        PressRig rig;
+        rig.settings.serialTo = u"3"_s;
+        rig.job.start(rig.text, rig.signer);
+        rig.job.cancel();
+        QTRY_VERIFY(rig.outcome);
+        QCOMPARE(rig.outcome->result, PressResult::Cancelled);
+        QCOMPARE(rig.outcome->pressed, 0);
+        QCOMPARE(rig.entries(), QStringList());
+
+        const PressOutcome second = rig.run();
+        QCOMPARE(second.result, PressResult::Succeeded);
+        QCOMPARE(second.pressed, 3);
+        QCOMPARE(second.cancelRequested, false);
+        QCOMPARE(rig.entries(), QStringList({u"out1.asc"_s, u"out2.asc"_s, u"out3.asc"_s}));
     }
 
     // Numbers 1..3 through the real launch; on number 2 the signer misbehaves

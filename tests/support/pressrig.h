@@ -22,6 +22,8 @@ struct PressRig {
         QObject::connect(&job, &PressJob::progressed, &job, [this](int at, const QString& status) {
             log << QStringLiteral("progress %1 %2").arg(at).arg(status);
         });
+        QObject::connect(&job, &PressJob::noted, &job,
+                         [this](const QString& text) { log << u"noted "_qs + text; });
         QObject::connect(&job, &PressJob::cancelling, &job, [this](qint64 serial) {
             log << QStringLiteral("cancelling %1").arg(serial);
         });
