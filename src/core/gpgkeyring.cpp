@@ -157,9 +157,9 @@ std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, con
     }
     SecretBytes listing;
     const GpgCall run = runGpg(keyring,
-                              {QStringLiteral("--with-colons"),
-                               QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
-                              {}, listing);
+                               {QStringLiteral("--with-colons"),
+                                QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
+                               {}, listing);
     const QList<ListedKey> keys = parseSecretKeyListing(listing.view().toByteArray());
     if (keys.isEmpty()) {
         const int error = run.ending == GpgCall::Ending::Exited ? statusError(run.said) : 0;

@@ -195,9 +195,8 @@ GpgCall callGpg(const QString& program, const QStringList& arguments, QByteArray
             polled.at(count++) = {in.write.get(), POLLOUT, 0};
         }
         if (count > 0 && ::poll(polled.data(), count, kPollMs) > 0 && in.write.isOpen()) {
-            const ssize_t sent =
-                ::write(in.write.get(), input.data() + written,
-                        static_cast<size_t>(input.size() - written));
+            const ssize_t sent = ::write(in.write.get(), input.data() + written,
+                                         static_cast<size_t>(input.size() - written));
             if (sent > 0) {
                 written += sent;
             }

@@ -29,9 +29,9 @@ bool holdsNul(const QString& text) {
 }  // namespace
 
 QStringList signerArguments(const SignerRequest& request) {
-    return {QStringLiteral("-sta"), request.workFile,     QStringLiteral("-u"),
-            request.keyId,          QStringLiteral("-o"), request.outputFile,
-            QStringLiteral("-z"),   QString(),            QStringLiteral("+BATCHMODE")};
+    return {QStringLiteral("-sta"),      request.workFile,   QStringLiteral("-u"), request.keyId,
+            QStringLiteral("-o"),        request.outputFile, QStringLiteral("-z"), QString(),
+            QStringLiteral("+BATCHMODE")};
 }
 
 QStringList exitCodeNames() {

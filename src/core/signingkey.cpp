@@ -8,11 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
-#include <QScopeGuard>
-#include <cerrno>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <utility>
 

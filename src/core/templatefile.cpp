@@ -203,8 +203,7 @@ bool openWithoutWaiting(QFile& file, bool pipesToo) {
     if (fd < 0 || ::fstat(fd, &status) != 0 ||
         !(S_ISREG(status.st_mode) ||
           (pipesToo && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)))) ||
-        !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                   QFileDevice::AutoCloseHandle)) {
+        !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0) {
             ::close(fd);
         }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <pthread.h>
 #include <QtGlobal>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <pthread.h>
 
 namespace sealmill {
 

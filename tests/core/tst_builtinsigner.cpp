@@ -1,5 +1,6 @@
 // The built-in signer's run: what stays in memory, and how gpg is stopped.
 #include "builtinsigner.h"
+#include "fakegpg.h"
 #include "gpgkeyring.h"
 #include "memoryscan.h"
 #include "pressjob.h"
@@ -49,41 +50,6 @@ SecretBytes revealed(const QByteArray& inverted) {
     return bytes;
 }
 
-// A `gpg` on PATH that writes its process id and arguments (one a line) into
-// the files `pid` and `args` next to it, then does what `body` says.
-class FakeGpg {
-public:
-    explicit FakeGpg(const QByteArray& body) {
-        const QByteArray script = "#!/bin/sh\necho $$ > '" + QFile::encodeName(dir_.path()) +
-                                  "/pid'\nprintf '%s\\n' \"$@\" >> '" +
-                                  QFile::encodeName(dir_.path()) + "/args'\n" + body + '\n';
-        QFile file(dir_.filePath(u"gpg"_s));
-        if (file.open(QIODevice::WriteOnly) && file.write(script) == script.size()) {
-            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-        qputenv("PATH", QFile::encodeName(dir_.path()) + ':' + path_);
-    }
-    ~FakeGpg() { qputenv("PATH", path_); }
-    Q_DISABLE_COPY_MOVE(FakeGpg)
-
-    [[nodiscard]] QString program() const { return dir_.filePath(u"gpg"_s); }
-    [[nodiscard]] bool started() const { return QFile::exists(dir_.filePath(u"pid"_s)); }
-    // False once the process it started as has gone (and been reaped).
-    [[nodiscard]] bool running() const {
-        QFile file(dir_.filePath(u"pid"_s));
-        const int pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
-        return pid > 0 && ::kill(pid, 0) == 0;
-    }
-    [[nodiscard]] QByteArrayList arguments() const {
-        QFile file(dir_.filePath(u"args"_s));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList();
-    }
-
-private:
-    QTemporaryDir dir_;
-    QByteArray path_ = qgetenv("PATH");
-};
-
 // How a test ends a run that waits for gpg.
 enum class Ending { SecondCancel, Stop, JobDestroyed };
 
@@ -94,10 +60,12 @@ class TestBuiltinSigner : public QObject {
 
     QTemporaryDir dir_;
 
-    static std::optional<SignerError> prepared(BuiltinSigner& signer, StoredPressSettings& settings) {
+    static std::optional<SignerError> prepared(BuiltinSigner& signer,
+                                               StoredPressSettings& settings) {
         std::optional<SignerError> result;
-        const auto connection = QObject::connect(
-            &signer, &Signer::prepared, &signer, [&result](const SignerError& error) { result = error; });
+        const auto connection =
+            QObject::connect(&signer, &Signer::prepared, &signer,
+                             [&result](const SignerError& error) { result = error; });
         signer.prepare(settings);
         settings.pass.clear();  // as both front ends do once the signer has it
         (void)QTest::qWaitFor([&result] { return result.has_value(); }, 20000);
@@ -154,7 +122,8 @@ private Q_SLOTS:
         signer.setKeyFile(dir_.filePath(u"none.asc"_s));
         const std::optional<SignerError> error = prepared(signer, settings);
         QVERIFY(error.has_value());
-        QCOMPARE(error->message, u"The pass phrase holds a NUL character, which no signer can take"_s);
+        QCOMPARE(error->message,
+                 u"The pass phrase holds a NUL character, which no signer can take"_s);
     }
 
     // gpg is told where its options end, so a key identifier that starts

@@ -94,11 +94,10 @@ private Q_SLOTS:
         const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
                                 "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
                                 "\x1f-z\x1f\tp -o x\x1b[2J\r\x7f\xc2\xa0 \x1f+BATCHMODE\n";
-        QCOMPARE(
-            contents(dir.filePath(u"log"_s)),
-            message.contains(u"-1") || message.contains(u" 15 ") || message.contains(u"NUL")
-                ? QByteArray("<missing>")
-                : args);
+        QCOMPARE(contents(dir.filePath(u"log"_s)),
+                 message.contains(u"-1") || message.contains(u" 15 ") || message.contains(u"NUL")
+                     ? QByteArray("<missing>")
+                     : args);
     }
 
     // The signer runs where the caller stands, in a process group of its own

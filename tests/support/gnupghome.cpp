@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
+GnupgHome::GnupgHome(int rsaBits, bool signingSubkey, bool p256) {
     const auto write = [this](const QString& name, const QByteArray& text) {
         QFile file(dir_.filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
@@ -32,8 +32,11 @@ GnupgHome::GnupgHome(int rsaBits, bool signingSubkey) {
         rsaFingerprint_ =
             made({u"--quick-gen-key"_s, rsaUserId(), u"rsa%1"_s.arg(rsaBits)}, rsaUserId());
     }
+    if (p256) {
+        p256Fingerprint_ = made({u"--quick-gen-key"_s, p256UserId(), u"nistp256"_s}, p256UserId());
+    }
     if ((signingSubkey && subkeyFingerprint_.isEmpty()) ||
-        (rsaBits > 0 && rsaFingerprint_.isEmpty())) {
+        (rsaBits > 0 && rsaFingerprint_.isEmpty()) || (p256 && p256Fingerprint_.isEmpty())) {
         fingerprint_.clear();
     }
     error_ = isReady() ? QString() : u"key generation failed"_s;
@@ -73,11 +76,18 @@ QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) co
         .value_or(QByteArray());
 }
 
-QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured) const {
+QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured,
+                                        bool subkeysOnly) const {
     const QStringList armour = armoured ? QStringList{u"--armor"_s} : QStringList();
     return gpg(armour +
-               QStringList{u"--passphrase"_s, passPhrase(), u"--export-secret-keys"_s, fingerprint})
+               QStringList{u"--passphrase"_s, passPhrase(),
+                           subkeysOnly ? u"--export-secret-subkeys"_s : u"--export-secret-keys"_s,
+                           fingerprint})
         .value_or(QByteArray());
+}
+
+QByteArray GnupgHome::exportedPublicKey(const QString& fingerprint) const {
+    return gpg({u"--export"_s, fingerprint}).value_or(QByteArray());
 }
 
 std::optional<QByteArray> GnupgHome::gpg(const QStringList& arguments) const {

@@ -7,12 +7,12 @@
 #include <optional>
 
 // A throw-away GnuPG home with one ed25519 signing key and, when asked, a newer ed25519 signing
-// subkey of it (which gpg then signs with) and an RSA key of `rsaBits` bits, all with the same
-// pass phrase. While it lives, GNUPGHOME points at it, so child processes sign and verify there;
-// on destruction the agent stops and GNUPGHOME is restored.
+// subkey of it (which gpg then signs with), an RSA key of `rsaBits` bits and a NIST P-256 key, all
+// with the same pass phrase. While it lives, GNUPGHOME points at it, so child processes sign and
+// verify there; on destruction the agent stops and GNUPGHOME is restored.
 class GnupgHome {
 public:
-    explicit GnupgHome(int rsaBits = 0, bool signingSubkey = false);
+    explicit GnupgHome(int rsaBits = 0, bool signingSubkey = false, bool p256 = false);
     ~GnupgHome();
     Q_DISABLE_COPY_MOVE(GnupgHome)
 
@@ -22,6 +22,7 @@ public:
     static QString gpgProgram() { return QStandardPaths::findExecutable(QStringLiteral("gpg")); }
     static QString userId() { return QStringLiteral("Sealmill Test <test@example.invalid>"); }
     static QString rsaUserId() { return QStringLiteral("Sealmill RSA <rsa@example.invalid>"); }
+    static QString p256UserId() { return QStringLiteral("Sealmill P-256 <p256@example.invalid>"); }
     static QString passPhrase() { return QStringLiteral("mill \"stone\" 42"); }
 
     // False with a reason in error() when the home or key could not be made.
@@ -29,6 +30,7 @@ public:
     [[nodiscard]] const QString& error() const { return error_; }
     [[nodiscard]] const QString& fingerprint() const { return fingerprint_; }
     [[nodiscard]] const QString& rsaFingerprint() const { return rsaFingerprint_; }
+    [[nodiscard]] const QString& p256Fingerprint() const { return p256Fingerprint_; }
     // What the ed25519 key signs with: its subkey if it has one.
     [[nodiscard]] const QString& signingFingerprint() const {
         return subkeyFingerprint_.isEmpty() ? fingerprint_ : subkeyFingerprint_;
@@ -38,7 +40,11 @@ public:
     [[nodiscard]] QByteArray signedText(const QString& file) const;
     // gpg's own clear signature of `file` with the key `userId` names.
     [[nodiscard]] QByteArray clearSigned(const QString& file, const QString& userId) const;
-    [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured) const;
+    // With `subkeysOnly`, the primary's secret is left out as gpg does it: a
+    // "GPG-None" stub (gnu-dummy S2K) in its place.
+    [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured,
+                                               bool subkeysOnly = false) const;
+    [[nodiscard]] QByteArray exportedPublicKey(const QString& fingerprint) const;
 
 private:
     // What gpg printed, nothing when it failed.
@@ -52,5 +58,6 @@ private:
     QString error_;
     QString fingerprint_;
     QString rsaFingerprint_;
+    QString p256Fingerprint_;
     QString subkeyFingerprint_;
 };

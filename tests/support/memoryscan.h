@@ -30,8 +30,8 @@
             continue;
         }
         const QList<QByteArray> bounds = fields.at(0).split('-');
-        ranges.append({bounds.value(0).toULongLong(nullptr, 16),
-                       bounds.value(1).toULongLong(nullptr, 16)});
+        ranges.append(
+            {bounds.value(0).toULongLong(nullptr, 16), bounds.value(1).toULongLong(nullptr, 16)});
     }
     const int memory = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
     constexpr size_t kChunk = size_t{1} << 20;
