@@ -23,7 +23,9 @@ constexpr int kCapabilities = 11;
 constexpr int kToken = 14;
 
 // The most an export may print: far more than any key, little to hold.
-constexpr qsizetype kMostExportBytes = qsizetype{16} * 1024 * 1024;
+constexpr qsizetype kMebibyte = qsizetype{1024} * 1024;
+constexpr qsizetype kMostExportMebibytes = 16;
+constexpr qsizetype kMostExportBytes = kMostExportMebibytes * kMebibyte;
 
 // Runs gpg in batch mode with its status lines among its messages, `input` on
 // its standard input, its standard output into `output` only. Waits: this
@@ -60,7 +62,7 @@ QString lastMessage(const GpgCall& run, std::chrono::milliseconds timeLimit) {
                 .arg(std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count());
         case Ending::TooMuchOutput:
             return QStringLiteral("it printed more than %1 MiB and was ended")
-                .arg(kMostExportBytes / (1024 * 1024));
+                .arg(kMostExportMebibytes);
         case Ending::Stopped:
             return QStringLiteral("it was stopped");
         case Ending::NotStarted:
