@@ -162,11 +162,15 @@ std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, con
                                {QStringLiteral("--with-colons"),
                                 QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
                                {}, listing);
+    // A listing cut short is not parsed: megabytes of lines cost far more as
+    // a list than as bytes.
+    if (run.ending != GpgCall::Ending::Exited) {
+        return gpgFailed(lastMessage(run, keyring.timeLimit));
+    }
     const QList<ListedKey> keys = parseSecretKeyListing(listing.view().toByteArray());
     if (keys.isEmpty()) {
-        const int error = run.ending == GpgCall::Ending::Exited ? statusError(run.said) : 0;
-        const bool exited = run.ending == GpgCall::Ending::Exited;
-        if ((exited && run.exitCode == 0) || error == kNoSecretKey || error == kInvalidUserId) {
+        const int error = statusError(run.said);
+        if (run.exitCode == 0 || error == kNoSecretKey || error == kInvalidUserId) {
             return noSuchKey(keyId, keyring.folder());
         }
         return gpgFailed(lastMessage(run, keyring.timeLimit));
