@@ -11,7 +11,7 @@ build="${1:?usage: fuzz/run.sh BUILD SECONDS [TARGET...]}"
 seconds="${2:?usage: fuzz/run.sh BUILD SECONDS [TARGET...]}"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(serialfield templatefile outputpath signerarguments)
+[ ${#targets[@]} -eq 0 ] && targets=(serialfield templatefile outputpath signerarguments clearsign)
 
 build="$(cd "$build" && pwd)"
 findings="$build/fuzz-findings"

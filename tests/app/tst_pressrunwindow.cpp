@@ -75,6 +75,26 @@ private Q_SLOTS:
                  QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
     }
 
+    // The built-in signer is ticked exactly when PGPPATH leads to no signer
+    // program, since there is nothing else to sign with then.
+    void builtinSignerByDefault_data() {
+        QTest::addColumn<bool>("programThere");
+        QTest::newRow("signer program in PGPPATH") << true;
+        QTest::newRow("none there") << false;
+    }
+    void builtinSignerByDefault() {
+        QFETCH(bool, programThere);
+        QTemporaryDir pgpPath;
+        if (programThere) {
+            writeFile(pgpPath.filePath(u"PGP.EXE"_s), "#!/bin/sh\n");
+        }
+        const QByteArray saved = qgetenv("PGPPATH");
+        qputenv("PGPPATH", QFile::encodeName(pgpPath.path()));
+        AppWindows windows(dialogs_);
+        qputenv("PGPPATH", saved);
+        QCOMPARE(windows.pressRunWindow().builtinSignerBox()->isChecked(), !programThere);
+    }
+
     // Escape and minimising close the window (minimised, it would leave
     // nothing to click); cancelled choosers keep the paths.
     void closingAndChoosers() {

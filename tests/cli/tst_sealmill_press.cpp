@@ -32,6 +32,8 @@ struct Workspace {
         writeFile(u"pass.txt"_s, "my secret phrase\nsecond line\n");
         writeFile(u"long.txt"_s, QByteArray(4097, 'p'));
         writeFile(u"nul.txt"_s, "RIGHT\0junk\n"_ba);
+        writeFile(u"utf16.txt"_s, QByteArray("\xff\xfeN\0o\0 \0@\0S\0E\0R\0I\0A\0L\0@\0", 24));
+        writeFile(u"longline.txt"_s, QByteArray(19990, 'l') + "@SERIAL@\r\n");
     }
     Q_DISABLE_COPY_MOVE(Workspace)
     ~Workspace() { QDir::setCurrent(QDir::tempPath()); }
@@ -110,6 +112,10 @@ private Q_SLOTS:
             "the pass phrase is longer than 4096 bytes", 0);
         row("no such folder in the name", args(u"1 2 --name no/@SERIAL@"_s), {}, 6,
             "Cannot create file out/no/1.", 1);
+        row("UTF-16 template", args(u"8 8 --template utf16.txt"_s), {}, 0,
+            "The template is UTF-16 text: its copies are signed as UTF-8", 1);
+        row("line too long", args(u"99 100 --template longline.txt"_s), {}, 3,
+            "Line 1 of the copy for number 100 is 19993 bytes long", 0);
         row("output exists", args(u"1 5"_s), {}, 4,
             "out/Sealmilled-file-3.txt already exists!\nOverwrite not supported", 2);
         row("signer fails", args(u"1 4"_s), "FAIL_AT=2;EXIT=11;PRINT=key\x1b[2J\r\nnone", 5,

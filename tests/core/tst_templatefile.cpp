@@ -44,6 +44,7 @@ private Q_SLOTS:
             "\r\na\r\n\r\nb\r\n");
         row("NUL: no text", QByteArray("ab\0cd\r\n", 7), {}, {});
         row("invalid UTF-8", "\xff\xc3(\r\n", u"\u00ff\u00c3(\n"_s, "\xff\xc3(\r\n");
+        row("UTF-8 cut at the end", "ab\xe2\x82", u"ab\u00e2\u201a"_s, "ab\xe2\x82");
         row("UTF-8", "gr\xc3\xbc\xc3\x9f", u"gr\u00fc\u00df"_s, "gr\xc3\xbc\xc3\x9f");
         row("Windows-1252 0x80-0x9F", "\x93\x80\x81\x9f\x94", u"\u201c\u20ac\u0081\u0178\u201d"_s,
             "\x93\x80\x81\x9f\x94");
