@@ -6,6 +6,8 @@
 #include "secretbytes.h"
 #include "signingkey.h"
 
+#include <system_error>
+
 namespace sealmill {
 
 BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
@@ -29,7 +31,7 @@ void BuiltinSigner::prepare(const PressSettings& settings) {
         Q_EMIT prepared({QString(kNulInPassPhrase), {}});
         return;
     }
-    worker_.post([this, source, passPhrase] {
+    const auto unlock = [this, source, passPhrase] {
         SignerError error;
         try {
             auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
@@ -44,7 +46,12 @@ void BuiltinSigner::prepare(const PressSettings& settings) {
         }
         QMetaObject::invokeMethod(
             this, [this, error] { Q_EMIT prepared(error); }, Qt::QueuedConnection);
-    });
+    };
+    try {
+        worker_.post(unlock);
+    } catch (const std::system_error&) {  // the system is out of threads or memory
+        Q_EMIT prepared({QStringLiteral("Cannot start a thread to sign on"), {}});
+    }
 }
 
 void BuiltinSigner::sign(const SigningTask& task) {
