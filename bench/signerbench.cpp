@@ -3,6 +3,7 @@
 #include "gnupghome.h"
 #include "programsigner.h"
 #include "signingkey.h"
+#include "storedpresssettings.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -41,6 +42,9 @@ bool writeNewFile(const QString& path, const QByteArray& bytes) {
 // One signature by a signer program, waited for from the event loop.
 bool signedByProgram(const SigningTask& task) {
     ProgramSigner signer;
+    StoredPressSettings settings;
+    settings.pass = SecretBytes::fromText(GnupgHome::passPhrase());
+    signer.prepare(settings);
     std::optional<SignerError> ended;
     QObject::connect(&signer, &Signer::signingEnded,
                      [&ended](const SignerError& error) { ended = error; });
@@ -151,7 +155,6 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
                            task.workFile = work;
                            task.keyId = GnupgHome::userId();
                            task.signedFile = dir + QStringLiteral("/pgp-%1.asc").arg(++file);
-                           task.passPhrase = GnupgHome::passPhrase();
                            if (!signedByProgram(task)) {
                                return false;
                            }

@@ -1,5 +1,6 @@
 #include "windowpresssettings.h"
 
+#include "localbytes.h"
 #include "pressrunwindow.h"
 
 #include <QLabel>
@@ -29,6 +30,8 @@ QString WindowPressSettings::keyId() const {
     return window_.keyIdField()->text();
 }
 
-QString WindowPressSettings::passPhrase() const {
-    return window_.passPhraseField()->text();
+// The field's own text stays, as the window keeps it between runs; the bytes
+// made from it here are the run's only other copy.
+sealmill::SecretBytes WindowPressSettings::passPhrase() const {
+    return sealmill::encodeLocalSecret(window_.passPhraseField()->text());
 }

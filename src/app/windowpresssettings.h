@@ -15,7 +15,7 @@ public:
     [[nodiscard]] QString serialToText() const override;
     [[nodiscard]] QString namePattern() const override;
     [[nodiscard]] QString keyId() const override;
-    [[nodiscard]] QString passPhrase() const override;
+    [[nodiscard]] sealmill::SecretBytes passPhrase() const override;
 
 private:
     const PressRunWindow& window_;

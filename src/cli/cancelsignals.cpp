@@ -1,6 +1,7 @@
 #include "cancelsignals.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 
@@ -18,16 +19,22 @@ namespace cancelsignals {
 namespace {
 
 std::atomic<int> strongest{0};
+
+#ifdef Q_OS_UNIX
+// Each of these would end the process at once, leaving its temporary files and
+// its signer behind: a closed terminal or connection, a reader of its output
+// gone, a timer, a script's own signals.
+constexpr std::array kStopSignals{SIGTERM, SIGHUP, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM};
+#endif
 #ifndef Q_OS_UNIX
 std::atomic<int> count{0};  // signals so far, for the watcher's polling
 #endif
 
+// The first stopping signal counts; SIGINT only until one comes.
 void record(int signal) {
-    if (signal == SIGTERM) {
-        strongest.store(SIGTERM);
-    } else {
-        int none = 0;
-        strongest.compare_exchange_strong(none, signal);
+    int seen = strongest.load();
+    while ((seen == 0 || (seen == SIGINT && signal != SIGINT)) &&
+           !strongest.compare_exchange_weak(seen, signal)) {
     }
 #ifndef Q_OS_UNIX
     count.fetch_add(1);
@@ -63,8 +70,18 @@ void install() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a read waiting for the user must end
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    std::array<int, kStopSignals.size() + 1> handled{SIGINT};
+    std::copy(kStopSignals.cbegin(), kStopSignals.cend(), handled.begin() + 1);
+    for (const int signal : handled) {
+        // One the parent ignores stays ignored, as shells expect of a
+        // background job (SIGINT) or of nohup (SIGHUP). An ignored SIGPIPE
+        // makes a write to a closed pipe fail with EPIPE, which is handled.
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) {
+            continue;
+        }
+        sigaction(signal, &action, nullptr);
+    }
     // A parent that ignores SIGCHLD would have every signer reaped behind our
     // back, its exit code lost.
     std::signal(SIGCHLD, SIG_DFL);

@@ -1,6 +1,7 @@
 #include "cancelsignals.h"
 #include "exitstatus.h"
 #include "localbytes.h"
+#include "passphrase.h"
 #include "presscommand.h"
 #include "pressoptions.h"
 #include "signerlocation.h"
@@ -10,6 +11,8 @@
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
+    // Before anything can start a child, and before any thread runs.
+    std::optional<sealmill::SecretBytes> fromVariable = takePassphraseVariable();
     // Before Qt starts any thread: signal handling is the whole process's.
     cancelsignals::install();
 
@@ -31,5 +34,5 @@ int main(int argc, char* argv[]) {
         }
         return parsed.exitCode;
     }
-    return runPressCommand(*parsed.options);
+    return runPressCommand(*parsed.options, std::move(fromVariable));
 }

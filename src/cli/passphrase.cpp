@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kVariable = "SEALMILL_PASSPHRASE";
 
-PassphraseResult checked(std::optional<QByteArray> phrase, const QString& readError) {
+PassphraseResult checked(std::optional<sealmill::SecretBytes> phrase, const QString& readError) {
     if (!phrase) {
         return {std::nullopt, readError};
     }
@@ -22,24 +22,22 @@ PassphraseResult checked(std::optional<QByteArray> phrase, const QString& readEr
     return {std::move(phrase), {}};
 }
 
-// Taken out of the environment once read: the signer and whatever it starts
-// (gpg, gpg-agent) inherit the environment and need not hold it. The process's
-// own starting environment, which /proc/<pid>/environ shows for as long as it
-// runs, gets its bytes overwritten.
-QByteArray takeVariable() {
-    QByteArray phrase = qgetenv(kVariable);
-#ifdef Q_OS_UNIX
-    if (char* value = std::getenv(kVariable)) {  // NOLINT(concurrency-mt-unsafe): no threads yet
-        std::memset(value, 0, std::strlen(value));
+}  // namespace
+
+std::optional<sealmill::SecretBytes> takePassphraseVariable() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): no thread runs yet
+    char* value = std::getenv(kVariable);
+    if (value == nullptr) {
+        return std::nullopt;
     }
-#endif
+    sealmill::SecretBytes phrase(QByteArrayView(value, static_cast<qsizetype>(std::strlen(value))));
+    sealmill::wipeMemory(value, static_cast<qsizetype>(std::strlen(value)));
     qunsetenv(kVariable);
     return phrase;
 }
 
-}  // namespace
-
-PassphraseResult readPassphrase(const PressOptions& options) {
+PassphraseResult readPassphrase(const PressOptions& options,
+                                std::optional<sealmill::SecretBytes> fromVariable) {
     if (options.passphraseFd >= 0) {
         auto line = terminal::readLineFromFd(options.passphraseFd, kMostPassphraseBytes);
         // Closed, so the rest of what it gives never reaches the signer; a
@@ -62,12 +60,12 @@ PassphraseResult readPassphrase(const PressOptions& options) {
         return checked(std::move(line),
                        QStringLiteral("Cannot read file %1").arg(options.passphraseFile));
     }
-    if (qEnvironmentVariableIsSet(kVariable)) {
-        return checked(takeVariable(), {});
+    if (fromVariable) {
+        return checked(std::move(fromVariable), {});
     }
     if (terminal::isTerminal(0)) {
         // Ctrl+C ends the read at once: the cancel handlers do not restart it.
-        std::optional<QByteArray> line = terminal::promptWithoutEcho(
+        auto line = terminal::promptWithoutEcho(
             QStringLiteral("Pass phrase for %1: ").arg(options.keyId), kMostPassphraseBytes);
         if (cancelsignals::poll() != 0) {
             return {std::nullopt, QStringLiteral("cancelled")};

@@ -43,11 +43,20 @@ QString visible(const QString& text) {
     return shown;
 }
 
-// Lists each output file and whether its name is taken; signs nothing.
+int cancelStatus() {
+    const int signal = cancelsignals::poll();
+    return kExitSignalled + (signal != 0 ? signal : SIGINT);
+}
+
+// Lists each output file and whether its name is taken; signs nothing. A
+// signal ends the list: after SIGPIPE nobody reads it.
 int dryRun(const PressOptions& options, const QString& outputDir, qint32 first, qint32 last) {
     QTextStream out(stdout);
     bool anyExists = false;
     for (qint64 n = first; n <= last; ++n) {
+        if (cancelsignals::poll() != 0) {
+            return cancelStatus();
+        }
         const QString path = sealmill::outputFilePath(outputDir, options.namePattern, n);
         const bool exists = sealmill::isNameTaken(path);
         anyExists = anyExists || exists;
@@ -55,10 +64,6 @@ int dryRun(const PressOptions& options, const QString& outputDir, qint32 first, 
     }
     out.flush();
     return anyExists ? kExitOutputExists : kExitPressed;
-}
-
-int cancelStatus() {
-    return cancelsignals::poll() == SIGTERM ? kExitTerminated : kExitInterrupted;
 }
 
 int statusOf(sealmill::PressResult result) {
@@ -116,7 +121,8 @@ QString errorText(const QString& text, const QString& details) {
     return out;
 }
 
-int runPressCommand(const PressOptions& options) {
+int runPressCommand(const PressOptions& options,
+                    std::optional<sealmill::SecretBytes> passphraseVariable) {
     if (const std::optional<int> refused = refusal(options)) {
         return *refused;
     }
@@ -135,8 +141,13 @@ int runPressCommand(const PressOptions& options) {
     // A script may feed the template through a pipe, e.g. -t <(generate).
     sealmill::TemplateFileText loaded;
     try {
-        loaded = sealmill::readTemplateFile(options.templateFile, sealmill::FileKinds::PipesToo);
+        loaded = sealmill::readTemplateFile(options.templateFile, sealmill::FileKinds::PipesToo,
+                                            sealmill::kTemplateCapacity,
+                                            [] { return cancelsignals::poll() != 0; });
     } catch (const sealmill::SealmillError& error) {
+        if (cancelsignals::poll() != 0) {
+            return cancelStatus();
+        }
         complain(error.message() + u'.');
         return kExitFileFailed;
     }
@@ -145,7 +156,7 @@ int runPressCommand(const PressOptions& options) {
         return kExitUsage;
     }
 
-    const PassphraseResult passphrase = readPassphrase(options);
+    PassphraseResult passphrase = readPassphrase(options, std::move(passphraseVariable));
     if (!passphrase.passphrase) {
         if (cancelsignals::poll() != 0) {
             return cancelStatus();
@@ -161,7 +172,7 @@ int runPressCommand(const PressOptions& options) {
     settings.serialTo = options.toText;
     settings.pattern = options.namePattern;
     settings.key = options.keyId;
-    settings.pass = sealmill::decodeLocal(*passphrase.passphrase);
+    settings.pass = std::move(*passphrase.passphrase);
 
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar
@@ -179,10 +190,10 @@ int runPressCommand(const PressOptions& options) {
     QObject::connect(
         &job, &sealmill::PressJob::progressed, &job,
         [&meter](int position, const QString& text) { meter.advance(position, text); });
-    // A first SIGINT cancels as the window's Cancel does; a second, or a
-    // SIGTERM, stops the signer at once.
+    // A first SIGINT cancels as the window's Cancel does; a second, or any
+    // other signal, stops the signer at once.
     QObject::connect(&signals, &cancelsignals::Watcher::received, &job, [&job](int signal) {
-        if (signal == SIGTERM) {
+        if (cancelsignals::stops(signal)) {
             job.stop();
         } else {
             job.cancel();
@@ -223,6 +234,10 @@ int runPressCommand(const PressOptions& options) {
             }
             QCoreApplication::exit(status);
         });
+    // The signer takes its own copy in prepare(): a program signer's for the
+    // run, the built-in one's until the key is unlocked, just before this.
+    QObject::connect(&signer, &sealmill::Signer::prepared, &job,
+                     [&settings] { settings.pass.clear(); });
     job.start(loaded, signer);
     return QCoreApplication::exec();
 }

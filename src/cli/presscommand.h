@@ -1,12 +1,16 @@
 #pragma once
 
 #include "pressoptions.h"
+#include "secretbytes.h"
 
 #include <QString>
+#include <optional>
 
 // Runs sealmill-press with checked options, inside the application's event
-// loop; returns its exit status.
-[[nodiscard]] int runPressCommand(const PressOptions& options);
+// loop; returns its exit status. `passphraseVariable` is what
+// takePassphraseVariable() took at start-up.
+[[nodiscard]] int runPressCommand(const PressOptions& options,
+                                  std::optional<sealmill::SecretBytes> passphraseVariable);
 
 // An error as a user reads it on a terminal: the box's carriage returns become
 // line breaks, the details follow indented, and control characters in either

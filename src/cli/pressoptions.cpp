@@ -18,11 +18,13 @@ const char* const kDescription =
     "first @SERIAL@ of each line, has the signer clear-sign it, and publishes\n"
     "the signed copy in --output only when whole. It never overwrites anything\n"
     "and stops at the first signer error. A first SIGINT lets the running\n"
-    "signer finish; a second one, or SIGTERM, stops it at once.\n"
+    "signer finish; a second one, or SIGTERM, SIGHUP, SIGPIPE, SIGUSR1, SIGUSR2\n"
+    "or SIGALRM, stops it at once. A signal the parent ignores stays ignored.\n"
     "\n"
     "The pass phrase is read from --passphrase-fd, --passphrase-file, the\n"
     "environment variable SEALMILL_PASSPHRASE, or a prompt without echo when\n"
-    "standard input is a terminal, in that order. It never goes on this\n"
+    "standard input is a terminal, in that order; the variable is removed from\n"
+    "the environment at start-up whichever is used. It never goes on this\n"
     "program's own command line; note that it does go on a signer program's,\n"
     "as the PGP 2.6 command line (-z) demands, where other users of this\n"
     "machine may see it while the signer runs. The built-in signer puts it\n"
@@ -30,8 +32,8 @@ const char* const kDescription =
     "\n"
     "Exit status: 0 pressed, 2 usage error, 3 settings refused (no output\n"
     "directory, no signer program), 4 an output name is taken, 5 signer\n"
-    "failure, 6 file read/write failure, 130 cancelled by SIGINT, 143 stopped\n"
-    "by SIGTERM.";
+    "failure, 6 file read/write failure, 128 + n cancelled or stopped by\n"
+    "signal n (130 SIGINT, 143 SIGTERM, 129 SIGHUP, 141 SIGPIPE).";
 
 QString usageError(const QString& message) {
     return QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")

@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -38,9 +39,10 @@ int columns(int fd) {
     return 80;
 }
 
-std::optional<QByteArray> readLineFromFd(int fd, qsizetype limit) {
-    QByteArray line;
+std::optional<sealmill::SecretBytes> readLineFromFd(int fd, qsizetype limit) {
+    sealmill::SecretBytes line;
     std::array<char, 512> block{};
+    const auto wipeBlock = qScopeGuard([&block] { sealmill::wipeMemory(block.data(), 512); });
     while (line.size() <= limit) {
 #ifdef Q_OS_WIN
         const int got = _read(fd, block.data(), static_cast<unsigned>(block.size()));
@@ -52,12 +54,12 @@ std::optional<QByteArray> readLineFromFd(int fd, qsizetype limit) {
         }
         const char* const end = block.data() + got;
         const char* const lineBreak = std::find(std::as_const(block).data(), end, '\n');
-        line.append(block.data(), lineBreak - block.data());
+        line.append(QByteArrayView(block.data(), lineBreak - block.data()));
         if (got == 0 || lineBreak != end) {
             break;
         }
     }
-    if (line.endsWith('\r')) {
+    if (line.view().endsWith('\r')) {
         line.chop(1);
     }
     return line;
@@ -79,7 +81,7 @@ void closeDescriptor(int fd) {
 #endif
 }
 
-std::optional<QByteArray> promptWithoutEcho(const QString& prompt, qsizetype limit) {
+std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt, qsizetype limit) {
     writeError(prompt);
 #ifdef Q_OS_WIN
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "secretbytes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -13,15 +15,16 @@ namespace terminal {
 // The first line from descriptor fd, without its line break, read in blocks:
 // stops at the first break, at the end, or once the line is longer than
 // `limit` bytes (then it is returned that long). Empty when a read fails, also
-// when a signal interrupts it.
-[[nodiscard]] std::optional<QByteArray> readLineFromFd(int fd, qsizetype limit);
+// when a signal interrupts it. Every buffer it read into is wiped.
+[[nodiscard]] std::optional<sealmill::SecretBytes> readLineFromFd(int fd, qsizetype limit);
 
 // Opens a file for readLineFromFd; -1 when it cannot be opened.
 [[nodiscard]] int openForReading(const QString& path);
 void closeDescriptor(int fd);
 
 // Prints `prompt` on the terminal and reads one line with echo turned off.
-[[nodiscard]] std::optional<QByteArray> promptWithoutEcho(const QString& prompt, qsizetype limit);
+[[nodiscard]] std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt,
+                                                                     qsizetype limit);
 
 void writeError(const QString& text);  // to standard error, as is
 

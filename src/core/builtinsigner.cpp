@@ -1,33 +1,39 @@
 #include "builtinsigner.h"
 
-#include "localbytes.h"
 #include "presssettings.h"
 #include "sealmillerror.h"
 #include "secretbytes.h"
 #include "signingkey.h"
 
+#include <system_error>
+
 namespace sealmill {
 
 BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
-    worker_.setMaxThreadCount(1);
 }
 
 BuiltinSigner::~BuiltinSigner() {
-    worker_.waitForDone();
+    stop();
+    release();
 }
 
 void BuiltinSigner::prepare(const PressSettings& settings) {
+    stopping_ = false;
     KeySource source = KeyringKey{settings.keyId(), {}};
     if (!keyFile_.isEmpty()) {
         source = KeyFile{keyFile_};
     }
-    QByteArray typed = encodeLocal(settings.passPhrase());
-    auto passPhrase = std::make_shared<SecretBytes>(typed);
-    wipeMemory(typed.data(), typed.size());
-    worker_.start([this, source, passPhrase] {
+    // Shared only to fit in a task; the unlock wipes it.
+    auto passPhrase = std::make_shared<SecretBytes>(settings.passPhrase());
+    if (passPhrase->view().contains('\0')) {
+        passPhrase->clear();
+        Q_EMIT prepared({QString(kNulInPassPhrase), {}});
+        return;
+    }
+    const auto unlock = [this, source, passPhrase] {
         SignerError error;
         try {
-            auto loaded = loadSigningKey(source, std::move(*passPhrase));
+            auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
                 error.message = failure->message;
             } else {
@@ -39,13 +45,18 @@ void BuiltinSigner::prepare(const PressSettings& settings) {
         }
         QMetaObject::invokeMethod(
             this, [this, error] { Q_EMIT prepared(error); }, Qt::QueuedConnection);
-    });
+    };
+    try {
+        worker_.post(unlock);
+    } catch (const std::system_error&) {  // the system is out of threads or memory
+        Q_EMIT prepared({QStringLiteral("Cannot start a thread to sign on"), {}});
+    }
 }
 
 void BuiltinSigner::sign(const SigningTask& task) {
     // The copy comes back in memory: the job writes it into the folder it
     // opened, so a full disk is a file failure like any other.
-    worker_.start([this, task] {
+    worker_.post([this, task] {
         SignerError error;
         QByteArray signedCopy;
         try {
@@ -59,12 +70,20 @@ void BuiltinSigner::sign(const SigningTask& task) {
     });
 }
 
-// The unlocked key goes as soon as the run is over.
+void BuiltinSigner::stop() {
+    stopping_ = true;
+}
+
+// The unlocked key goes as soon as the run is over, and with it the thread
+// that used it and everything on that thread's stack.
 void BuiltinSigner::release() {
-    worker_.start([this] {
-        signer_.reset();
-        key_.reset();
-    });
+    if (worker_.isRunning()) {
+        worker_.post([this] {
+            signer_.reset();
+            key_.reset();
+        });
+    }
+    worker_.finish();
 }
 
 }  // namespace sealmill

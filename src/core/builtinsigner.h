@@ -1,11 +1,10 @@
 #pragma once
 
 #include "signer.h"
+#include "wipedthread.h"
 
-#include <QThreadPool>
 #include <atomic>
 #include <memory>
-#include <optional>
 
 namespace sealmill {
 
@@ -16,13 +15,14 @@ class SigningKey;
 // and unlocked once per run, each copy is clear-signed in memory, and no pass
 // phrase goes on any command line. The slow parts (gpg's export, the unlock,
 // each signature and its file) run on a thread of their own, one at a time,
-// so the window stays responsive and the numbers stay in order.
+// so the window stays responsive and the numbers stay in order. That thread
+// lives from prepare() to release() and takes its stack with it.
 class BuiltinSigner final : public Signer {
     Q_OBJECT
 
 public:
     explicit BuiltinSigner(QObject* parent = nullptr);
-    ~BuiltinSigner() override;  // waits for the step under way
+    ~BuiltinSigner() override;  // stop() and release()
     Q_DISABLE_COPY_MOVE(BuiltinSigner)
 
     // A file of exported secret keys to take the key from, instead of the
@@ -33,11 +33,16 @@ public:
     [[nodiscard]] bool readsWorkFile() const override { return false; }
     void prepare(const PressSettings& settings) override;
     void sign(const SigningTask& task) override;
-    void stop() override {}  // a signature takes a fraction of a millisecond
+    // Ends gpg at once (SIGTERM, SIGKILL kGpgStopGrace later); the step
+    // under way then reports. A signature takes a fraction of a millisecond.
+    void stop() override;
+    // Destroys the unlocked key and the RNP contexts that held it, and ends
+    // the worker thread; waits for the step under way.
     void release() override;
 
 private:
-    QThreadPool worker_;
+    WipedThread worker_;
+    std::atomic<bool> stopping_{false};
     QString keyFile_;
     // Only the worker thread touches these while a run is under way.
     std::unique_ptr<SigningKey> key_;

@@ -1,7 +1,6 @@
 #include "gpgkeyring.h"
 
 #include <QDir>
-#include <QProcess>
 #include <optional>
 
 namespace sealmill {
@@ -23,42 +22,24 @@ constexpr int kUserId = 9;       // of uid lines
 constexpr int kCapabilities = 11;
 constexpr int kToken = 14;
 
-struct GpgRun {
-    std::optional<int> exitCode;  // none: not started, or ended by a signal
-    QByteArray said;              // the end of its messages and status lines
-};
-
-// What gpg said last is enough to explain a failure.
-constexpr qsizetype kSaidBytes = 4096;
+// The most an export may print: far more than any key, little to hold.
+constexpr qsizetype kMebibyte = qsizetype{1024} * 1024;
+constexpr qsizetype kMostExportMebibytes = 16;
+constexpr qsizetype kMostExportBytes = kMostExportMebibytes * kMebibyte;
 
 // Runs gpg in batch mode with its status lines among its messages, `input` on
 // its standard input, its standard output into `output` only. Waits: this
-// runs off the window thread. The secret key gpg exports is still protected
-// by the pass phrase; the pass phrase passes through Qt's pipe buffer.
-GpgRun runGpg(const GpgKeyring& keyring, const QStringList& arguments, QByteArrayView input,
-              SecretBytes& output) {
+// runs off the window thread, and ends when the keyring's stop flag is set.
+// The secret key gpg exports is still protected by the pass phrase.
+GpgCall runGpg(const GpgKeyring& keyring, const QStringList& arguments, QByteArrayView input,
+               SecretBytes& output) {
     QStringList all{QStringLiteral("--batch"), QStringLiteral("--status-fd"), QStringLiteral("2")};
     if (!keyring.home.isEmpty()) {
         all << QStringLiteral("--homedir") << keyring.home;
     }
     all << arguments;
-    QProcess gpg;
-    gpg.start(keyring.program, all);
-    if (!gpg.waitForStarted(-1)) {
-        return {};
-    }
-    gpg.write(input.data(), input.size());
-    gpg.closeWriteChannel();
-    gpg.waitForFinished(-1);
-    QByteArray exported = gpg.readAllStandardOutput();
-    output.append(exported);
-    wipeMemory(exported.data(), exported.size());
-    GpgRun run;
-    run.said = gpg.readAllStandardError().right(kSaidBytes);
-    if (gpg.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = gpg.exitCode();
-    }
-    return run;
+    return callGpg(keyring.program, all, input, output,
+                   {keyring.stop, keyring.timeLimit, kMostExportBytes});
 }
 
 // The code of gpg's last ERROR status line, 0 when there is none.
@@ -73,7 +54,23 @@ int statusError(const QByteArray& said) {
 }
 
 // What gpg said last, for a failure it has no status for.
-QString lastMessage(const GpgRun& run) {
+QString lastMessage(const GpgCall& run, std::chrono::milliseconds timeLimit) {
+    using Ending = GpgCall::Ending;
+    switch (run.ending) {
+        case Ending::TimedOut:
+            return QStringLiteral("it took longer than %1 s and was ended")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count());
+        case Ending::TooMuchOutput:
+            return QStringLiteral("it printed more than %1 MiB and was ended")
+                .arg(kMostExportMebibytes);
+        case Ending::Stopped:
+            return QStringLiteral("it was stopped");
+        case Ending::NotStarted:
+            return QStringLiteral("it could not be started");
+        case Ending::Exited:
+        case Ending::Signalled:
+            break;
+    }
     QString message;
     for (const QByteArray& line : run.said.split('\n')) {
         if (line.startsWith("gpg: ")) {
@@ -83,8 +80,9 @@ QString lastMessage(const GpgRun& run) {
     if (!message.isEmpty()) {
         return message;
     }
-    return run.exitCode ? QStringLiteral("it ended with exit code %1").arg(*run.exitCode)
-                        : QStringLiteral("it could not be started or was killed");
+    return run.ending == GpgCall::Ending::Exited
+               ? QStringLiteral("it ended with exit code %1").arg(run.exitCode)
+               : QStringLiteral("it was killed");
 }
 
 // A user id as the listing escapes it: \xNN for a colon, a backslash and
@@ -160,17 +158,22 @@ std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, con
         return noSuchKey(keyId, keyring.folder());
     }
     SecretBytes listing;
-    const GpgRun run = runGpg(keyring,
-                              {QStringLiteral("--with-colons"),
-                               QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
-                              {}, listing);
+    const GpgCall run = runGpg(keyring,
+                               {QStringLiteral("--with-colons"),
+                                QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
+                               {}, listing);
+    // A listing cut short is not parsed: megabytes of lines cost far more as
+    // a list than as bytes.
+    if (run.ending != GpgCall::Ending::Exited) {
+        return gpgFailed(lastMessage(run, keyring.timeLimit));
+    }
     const QList<ListedKey> keys = parseSecretKeyListing(listing.view().toByteArray());
     if (keys.isEmpty()) {
         const int error = statusError(run.said);
         if (run.exitCode == 0 || error == kNoSecretKey || error == kInvalidUserId) {
             return noSuchKey(keyId, keyring.folder());
         }
-        return gpgFailed(lastMessage(run));
+        return gpgFailed(lastMessage(run, keyring.timeLimit));
     }
     if (keys.size() > 1) {
         QStringList lines;
@@ -191,20 +194,20 @@ std::variant<SecretBytes, KeyFailure> exportSecretKey(const GpgKeyring& keyring,
                                                       const ListedKey& key,
                                                       const SecretBytes& passPhrase) {
     SecretBytes exported;
-    const GpgRun run =
+    const GpgCall run =
         runGpg(keyring,
                {QStringLiteral("--pinentry-mode"), QStringLiteral("loopback"),
                 QStringLiteral("--passphrase-fd"), QStringLiteral("0"),
                 QStringLiteral("--export-secret-keys"), QStringLiteral("--"), key.fingerprint()},
                passPhrase.view(), exported);
-    if (run.exitCode == 0 && !exported.isEmpty()) {
+    if (run.ending == GpgCall::Ending::Exited && run.exitCode == 0 && !exported.isEmpty()) {
         return exported;
     }
-    const int error = statusError(run.said);
+    const int error = run.ending == GpgCall::Ending::Exited ? statusError(run.said) : 0;
     if (error == kBadPassphrase || error == kNoPassphrase) {
         return wrongPassPhrase(key.name());
     }
-    return gpgFailed(lastMessage(run));
+    return gpgFailed(lastMessage(run, keyring.timeLimit));
 }
 
 }  // namespace sealmill

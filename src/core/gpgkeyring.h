@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gpgprocess.h"
 #include "keyfailure.h"
 #include "secretbytes.h"
 #include "signingpart.h"
@@ -11,11 +12,18 @@
 
 namespace sealmill {
 
+inline constexpr std::chrono::milliseconds kGpgTimeLimit{120000};
+
 // The user's GnuPG keyring, read through gpg: RNP cannot read the files in
 // which gpg-agent keeps secret keys.
 struct GpgKeyring {
     QString program;  // gpg's absolute path
     QString home;     // empty: gpg's own choice (GNUPGHOME, else ~/.gnupg)
+    // Set from another thread, it ends the gpg under way at once.
+    const std::atomic<bool>* stop = nullptr;
+    // A gpg that takes longer is ended: with loopback pinentry nothing it
+    // could wait for takes this long.
+    std::chrono::milliseconds timeLimit = kGpgTimeLimit;
 
     // The keyring's folder, for messages.
     [[nodiscard]] QString folder() const;

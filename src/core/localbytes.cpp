@@ -64,23 +64,44 @@ QString decodeLocal(QByteArrayView bytes) {
     return text;
 }
 
-QByteArray encodeLocal(QStringView text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+namespace {
+
+// Hands the bytes of `text` to `append` piece by piece.
+template <typename Append>
+void encodePieces(QStringView text, const Append& append) {
     qsizetype plainFrom = 0;
     const auto flushPlain = [&](qsizetype end) {
-        bytes += text.sliced(plainFrom, end - plainFrom).toUtf8();
+        if (end > plainFrom) {
+            append(text.sliced(plainFrom, end - plainFrom).toUtf8());
+        }
     };
     for (qsizetype at = 0; at < text.size(); ++at) {
         const char16_t unit = text[at].unicode();
         const bool pairedLow = at > 0 && text[at - 1].isHighSurrogate();
         if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF && !pairedLow) {
             flushPlain(at);
-            bytes += static_cast<char>(unit - kEscapeBase);
+            append(QByteArray(1, static_cast<char>(unit - kEscapeBase)));
             plainFrom = at + 1;
         }
     }
     flushPlain(text.size());
+}
+
+}  // namespace
+
+QByteArray encodeLocal(QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    encodePieces(text, [&bytes](const QByteArray& piece) { bytes += piece; });
+    return bytes;
+}
+
+SecretBytes encodeLocalSecret(QStringView text) {
+    SecretBytes bytes;
+    encodePieces(text, [&bytes](QByteArray piece) {
+        bytes.append(piece);
+        wipeMemory(piece.data(), piece.size());
+    });
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "secretbytes.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -14,5 +16,7 @@ namespace sealmill {
 // put U+FFFD there, so a pass phrase or a path with such bytes would change.
 [[nodiscard]] QString decodeLocal(QByteArrayView bytes);
 [[nodiscard]] QByteArray encodeLocal(QStringView text);
+// The same into wiped memory; every buffer on the way is zeroed.
+[[nodiscard]] SecretBytes encodeLocalSecret(QStringView text);
 
 }  // namespace sealmill

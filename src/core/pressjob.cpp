@@ -254,7 +254,6 @@ void PressJob::pressNext() {
     task.signedFile = run.folder->pathOf(signedName);
     task.program = settings_.signerPath();
     task.keyId = settings_.keyId();
-    task.passPhrase = settings_.passPhrase();
     QString details;
     try {
         // The signer creates this name itself, so it must be free first.

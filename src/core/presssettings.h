@@ -1,5 +1,7 @@
 #pragma once
 
+#include "secretbytes.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -20,7 +22,9 @@ public:
     [[nodiscard]] virtual QString serialToText() const = 0;
     [[nodiscard]] virtual QString namePattern() const = 0;
     [[nodiscard]] virtual QString keyId() const = 0;
-    [[nodiscard]] virtual QString passPhrase() const = 0;
+    // In the local encoding, in a buffer of the caller's own: a signer takes
+    // it once per run, in prepare().
+    [[nodiscard]] virtual SecretBytes passPhrase() const = 0;
 };
 
 }  // namespace sealmill

@@ -42,9 +42,9 @@ QString signalDescription(int signal) {
 }  // namespace
 
 QStringList signerArguments(const SignerRequest& request) {
-    return {QStringLiteral("-sta"), request.workFile,     QStringLiteral("-u"),
-            request.keyId,          QStringLiteral("-o"), request.outputFile,
-            QStringLiteral("-z"),   request.passPhrase,   QStringLiteral("+BATCHMODE")};
+    return {QStringLiteral("-sta"),      request.workFile,   QStringLiteral("-u"), request.keyId,
+            QStringLiteral("-o"),        request.outputFile, QStringLiteral("-z"), QString(),
+            QStringLiteral("+BATCHMODE")};
 }
 
 QStringList exitCodeNames() {
@@ -115,18 +115,30 @@ bool ProgramSigner::canStart(const PressSettings& settings) const {
     return isExistingFile(settings.signerPath());
 }
 
-void ProgramSigner::prepare(const PressSettings& /*settings*/) {
+void ProgramSigner::prepare(const PressSettings& settings) {
+    passPhrase_ = settings.passPhrase();
+    if (passPhrase_.view().contains('\0')) {
+        passPhrase_.clear();
+        Q_EMIT prepared({QString(kNulInPassPhrase), {}});
+        return;
+    }
     Q_EMIT prepared({});
 }
 
+void ProgramSigner::release() {
+    passPhrase_.clear();
+}
+
 void ProgramSigner::sign(const SigningTask& task) {
-    const SignerRequest request{task.program, task.workFile, task.keyId, task.signedFile,
-                                task.passPhrase};
+    const SignerRequest request{task.program, task.workFile, task.keyId, task.signedFile};
     const QStringList arguments = signerArguments(request);
     QList<QByteArray> encoded;
     for (const QString& argument : arguments) {
         encoded << encodeLocal(argument);
     }
+    // No copy: the argument points into the run's own buffer, NUL-terminated.
+    encoded[kPassPhraseArgument] =
+        QByteArray::fromRawData(passPhrase_.constData(), passPhrase_.size());
     const bool cut =
         holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul);
     if (cut || !process_.start(encodeLocal(absoluteProgram(request.program)), encoded)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "secretbytes.h"
 #include "signer.h"
 #include "signerprocess.h"
 
@@ -15,12 +16,13 @@ struct SignerRequest {
     QString workFile;    // the file to sign
     QString keyId;       // identifier of the signing key
     QString outputFile;  // where the signed text goes
-    QString passPhrase;  // the key's pass phrase
 };
 
 // The PGP-2.6 command line as an argument vector: -sta <work> -u <key> -o <out>
-// -z <pass> +BATCHMODE. Each value stays exactly one argument.
+// -z <pass> +BATCHMODE. Each value stays exactly one argument; the pass phrase
+// is left empty here, for the caller to put in at kPassPhraseArgument.
 [[nodiscard]] QStringList signerArguments(const SignerRequest& request);
+inline constexpr qsizetype kPassPhraseArgument = 7;
 
 // The 34 names of the signer's exit codes 0 to 33; unnamed codes are "".
 [[nodiscard]] QStringList exitCodeNames();
@@ -31,7 +33,8 @@ struct SignerRequest {
 [[nodiscard]] std::optional<QString> signerFailureMessage(const SignerOutcome& outcome);
 
 // A PGP 2.6 command-line signer (pgpgpg on GnuPG), one process per number,
-// judged by its exit code.
+// judged by its exit code. The pass phrase is taken once per run and handed to
+// every number's signer from that one buffer.
 class ProgramSigner final : public Signer {
     Q_OBJECT
 
@@ -43,11 +46,13 @@ public:
     void prepare(const PressSettings& settings) override;
     void sign(const SigningTask& task) override;
     void stop() override;
+    void release() override;
 
 private:
     void judge(const SignerOutcome& outcome);
 
     SignerProcess process_;
+    SecretBytes passPhrase_;  // in the local encoding, from prepare() to release()
 };
 
 }  // namespace sealmill

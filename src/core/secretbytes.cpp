@@ -12,6 +12,18 @@ namespace {
 
 constexpr qsizetype kSmallestBuffer = 256;
 
+// A byte at a time through general registers: a vectorised memcpy would leave
+// the bytes in vector registers, which the dynamic linker's first resolution
+// of a function (or a signal frame) saves onto the stack, where they outlive
+// every buffer.
+void copySecret(char* to, const char* from, qsizetype size) {
+    auto* target = static_cast<volatile char*>(to);
+    const auto* source = static_cast<const volatile char*>(from);
+    for (qsizetype i = 0; i < size; ++i) {
+        target[i] = source[i];
+    }
+}
+
 }  // namespace
 
 void wipeMemory(void* data, qsizetype size) {
@@ -58,9 +70,15 @@ void SecretBytes::append(QByteArrayView more) {
     if (size_ + more.size() + 1 > capacity_) {
         reserve(std::max({capacity_ * 2, size_ + more.size() + 1, kSmallestBuffer}));
     }
-    std::memcpy(data_.get() + size_, more.data(), static_cast<size_t>(more.size()));
+    copySecret(data_.get() + size_, more.data(), more.size());
     size_ += more.size();
     data_[size_] = '\0';
+}
+
+void SecretBytes::chop(qsizetype count) {
+    const qsizetype kept = std::max<qsizetype>(0, size_ - count);
+    wipeMemory(data_.get() + kept, size_ - kept);
+    size_ = kept;
 }
 
 void SecretBytes::clear() {
@@ -73,7 +91,7 @@ void SecretBytes::clear() {
 void SecretBytes::reserve(qsizetype capacity) {
     auto larger = std::make_unique<char[]>(static_cast<size_t>(capacity));  // NOLINT: see data_
     if (size_ > 0) {
-        std::memcpy(larger.get(), data_.get(), static_cast<size_t>(size_));
+        copySecret(larger.get(), data_.get(), size_);
     }
     wipeMemory(data_.get(), capacity_);
     data_ = std::move(larger);

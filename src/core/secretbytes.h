@@ -28,6 +28,7 @@ public:
     [[nodiscard]] bool isEmpty() const { return size_ == 0; }
 
     void append(QByteArrayView more);
+    void chop(qsizetype count);  // the wiped end goes
     void clear();
 
 private:

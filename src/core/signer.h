@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLatin1StringView>
 #include <QObject>
 #include <QString>
 
 namespace sealmill {
 
 class PressSettings;
+
+// Every signer refuses such a pass phrase in prepare(): the system ends a
+// program's argument at a NUL, and RNP ends a password there.
+inline constexpr QLatin1StringView kNulInPassPhrase{
+    "The pass phrase holds a NUL character, which no signer can take"};
 
 // What a signer is handed for one number.
 struct SigningTask {
@@ -16,7 +22,6 @@ struct SigningTask {
     QString signedFile;  // where a signer program puts the signed copy: a private temporary name
     QString program;     // the settings as they read at this number
     QString keyId;
-    QString passPhrase;
 };
 
 // Why a signer failed, as the error box shows it; an empty message is success.
@@ -43,7 +48,8 @@ public:
     // True when sign() reads the copy from SigningTask::workFile.
     [[nodiscard]] virtual bool readsWorkFile() const = 0;
 
-    // Gets ready for a run (finds and unlocks a key); ends with prepared().
+    // Gets ready for a run (takes the pass phrase, finds and unlocks a key);
+    // ends with prepared().
     virtual void prepare(const PressSettings& settings) = 0;
 
     // Signs one copy, into task.signedFile or in memory; ends with signingEnded().

@@ -4,10 +4,15 @@
 #include "rnpkeys.h"
 #include "sealmillerror.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <utility>
 
@@ -22,17 +27,26 @@ constexpr qint64 kMostKeyFileBytes = qint64{16} * 1024 * 1024;
 // buys nothing: the fewest iterations OpenPGP can say make its unlock cheap.
 constexpr size_t kRunPasswordIterations = 1024;
 
+// Opened without waiting and only when a regular file: a FIFO with no writer
+// would hold the open, a device the read, for ever.
 std::optional<SecretBytes> readKeyFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    const auto closeIt = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
     SecretBytes bytes;
     std::array<char, 65536> buffer{};
     for (;;) {
-        const qint64 got = file.read(buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
             bytes.append(QByteArrayView(buffer.data(), got));
+        } else if (got < 0 && errno == EINTR) {
+            continue;
         }
         if (got <= 0 || bytes.size() > kMostKeyFileBytes) {
             wipeMemory(buffer.data(), buffer.size());
@@ -137,8 +151,8 @@ std::unique_ptr<ClearSigner> SigningKey::newSigner() const {
     return std::make_unique<ClearSigner>(std::move(context), std::move(key), hash_);
 }
 
-std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(const KeySource& source,
-                                                                     SecretBytes passPhrase) {
+std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(
+    const KeySource& source, SecretBytes passPhrase, const std::atomic<bool>* stop) {
     const CoreDumpsOff noCoreDumps;
     if (const auto* file = std::get_if<KeyFile>(&source)) {
         std::optional<SecretBytes> packets = readKeyFile(file->path);
@@ -148,8 +162,8 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(const KeySo
         return unlockKey(std::move(*packets), passPhrase, {}, file->path);
     }
     const auto& wanted = std::get<KeyringKey>(source);
-    const GpgKeyring keyring{QStandardPaths::findExecutable(QStringLiteral("gpg")),
-                             wanted.gnupgHome};
+    GpgKeyring keyring{QStandardPaths::findExecutable(QStringLiteral("gpg")), wanted.gnupgHome};
+    keyring.stop = stop;
     if (keyring.program.isEmpty()) {
         return gpgNotInstalled();
     }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <variant>
 
@@ -60,8 +61,9 @@ private:
 // Finds the key, has gpg export it (from a keyring) and unlocks its signing
 // part with the pass phrase, which is wiped as soon as that is done. Waits for
 // gpg and for the key's deliberately slow unlock: call it off the window
-// thread. Throws SealmillError only should RNP fail in a way no key explains.
+// thread; setting `stop` from another thread ends gpg at once. Throws
+// SealmillError only should RNP fail in a way no key explains.
 [[nodiscard]] std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(
-    const KeySource& source, SecretBytes passPhrase);
+    const KeySource& source, SecretBytes passPhrase, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace sealmill

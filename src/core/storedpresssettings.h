@@ -13,7 +13,7 @@ struct StoredPressSettings : PressSettings {
     QString serialTo;
     QString pattern;
     QString key;
-    QString pass;
+    SecretBytes pass;  // clear it once the signer has taken it
 
     [[nodiscard]] QString outputDirectoryText() const override { return outputDir; }
     [[nodiscard]] QString signerPath() const override { return signerProgram; }
@@ -21,7 +21,7 @@ struct StoredPressSettings : PressSettings {
     [[nodiscard]] QString serialToText() const override { return serialTo; }
     [[nodiscard]] QString namePattern() const override { return pattern; }
     [[nodiscard]] QString keyId() const override { return key; }
-    [[nodiscard]] QString passPhrase() const override { return pass; }
+    [[nodiscard]] SecretBytes passPhrase() const override { return SecretBytes(pass.view()); }
 };
 
 }  // namespace sealmill

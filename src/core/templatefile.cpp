@@ -14,6 +14,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -192,14 +193,17 @@ QByteArray templateFileBytes(const QString& text, TextEncoding encoding) {
 namespace {
 
 // Opens without waiting: a FIFO with no writer would block the open itself,
-// and a device may never end. Only a regular file is taken.
-bool openRegularFile(QFile& file) {
+// and a device may never end. Only a regular file is taken, and with
+// `pipesToo` a pipe, FIFO or device, whose reads then wait in waitForPipe().
+bool openWithoutWaiting(QFile& file, bool pipesToo) {
 #ifdef Q_OS_UNIX
     const int fd =
         ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
-    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (fd < 0 || ::fstat(fd, &status) != 0 ||
+        !(S_ISREG(status.st_mode) ||
+          (pipesToo && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)))) ||
+        !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -207,16 +211,37 @@ bool openRegularFile(QFile& file) {
     }
     return true;
 #else
-    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+    return (pipesToo || QFileInfo(file.fileName()).isFile()) && file.open(QIODevice::ReadOnly);
+#endif
+}
+
+// Until the pipe has something to read (or its writer has closed it, once one
+// came); false once `stopped` says so, which it is asked every tenth of a second.
+bool waitForPipe(int fd, const std::function<bool()>& stopped) {
+#ifdef Q_OS_UNIX
+    constexpr int kStopPollMs = 100;
+    for (;;) {
+        if (stopped && stopped()) {
+            return false;
+        }
+        pollfd polled{fd, POLLIN, 0};
+        if (::poll(&polled, 1, kStopPollMs) > 0) {
+            return true;
+        }
+    }
+#else
+    (void)fd;
+    (void)stopped;
+    return true;
 #endif
 }
 
 }  // namespace
 
-TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetype capacity) {
+TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetype capacity,
+                                  const std::function<bool()>& stopped) {
     QFile file(path);
-    const bool opened =
-        kinds == FileKinds::RegularOnly ? openRegularFile(file) : file.open(QIODevice::ReadOnly);
+    const bool opened = openWithoutWaiting(file, kinds == FileKinds::PipesToo);
     const auto cannotOpen = [&path] {
         return SealmillError(QStringLiteral("Cannot open file %1").arg(path));
     };
@@ -245,6 +270,9 @@ TemplateFileText readTemplateFile(const QString& path, FileKinds kinds, qsizetyp
         const qsizetype at = bytes.size();
         const qsizetype room = std::min(kBlock, mostBytes + 1 - at);
         bytes.resize(at + room);
+        if (file.isSequential() && !waitForPipe(file.handle(), stopped)) {
+            throw cannotOpen();
+        }
         const qint64 got = file.read(bytes.data() + at, room);
         if (got < 0) {
             throw cannotOpen();

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace sealmill {
@@ -37,18 +38,20 @@ struct TemplateFileText {
 // The same bytes; throws SealmillError when the encoding cannot store the text.
 [[nodiscard]] QByteArray templateFileBytes(const QString& text, TextEncoding encoding);
 
-// What a template may be read from. Opening a pipe waits for a writer, which
-// a window must never do; a command line may be fed through one on purpose.
+// What a template may be read from. A pipe waits for its writer, which a
+// window must never do; a command line may be fed through one on purpose.
 enum class FileKinds { RegularOnly, PipesToo };
 
 // Throws SealmillError "Cannot open file <path>", also for a directory or a
-// device, and for a pipe unless `kinds` allows it; "Text exceeds memo
+// device, for a pipe unless `kinds` allows it, and when `stopped`, asked while
+// a pipe is waited for, returns true; "Text exceeds memo
 // capacity" for a text of more than `capacity` characters, before reading a
 // file too large to hold fewer; "<path> is not a text file" for a NUL outside
 // UTF-16, found as it is read.
 [[nodiscard]] TemplateFileText readTemplateFile(const QString& path,
                                                 FileKinds kinds = FileKinds::RegularOnly,
-                                                qsizetype capacity = kTemplateCapacity);
+                                                qsizetype capacity = kTemplateCapacity,
+                                                const std::function<bool()>& stopped = {});
 
 // Replaces the file only once every byte is written, so a failure leaves the
 // old file intact; only a directory that takes no new files has the file

@@ -1,10 +1,12 @@
 // sealmill-press through the real executable, and what it prints.
+#include "fakegpg.h"
 #include "gnupghome.h"
 #include "pressrig.h"
 #include "progressmeter.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QtTest>
 #include <csignal>
@@ -31,6 +33,7 @@ struct Workspace {
         writeFile(u"offer.txt"_s, "Offer @SERIAL@ and @SERIAL@\r\nplain\r\n");
         writeFile(u"pass.txt"_s, "my secret phrase\nsecond line\n");
         writeFile(u"long.txt"_s, QByteArray(4097, 'p'));
+        writeFile(u"nul.txt"_s, "RIGHT\0junk\n"_ba);
         writeFile(u"utf16.txt"_s, QByteArray("\xff\xfeN\0o\0 \0@\0S\0E\0R\0I\0A\0L\0@\0", 24));
         writeFile(u"longline.txt"_s, QByteArray(19990, 'l') + "@SERIAL@\r\n");
     }
@@ -119,6 +122,8 @@ private Q_SLOTS:
             "out/Sealmilled-file-3.txt already exists!\nOverwrite not supported", 2);
         row("signer fails", args(u"1 4"_s), "FAIL_AT=2;EXIT=11;PRINT=key\x1b[2J\r\nnone", 5,
             "Error 11 occured:\nNONEXIST_KEY_ERROR\n  key\\x1b[2J\n  none", 2);
+        row("NUL in the pass phrase", args(u"1 2 --passphrase-file nul.txt"_s), {}, 5,
+            "The pass phrase holds a NUL character, which no signer can take", 0);
         row("built-in signer, no key file",
             args(u"1 2"_s).mid(0, 6) +
                 QStringList{u"--key-file"_s, u"none.asc"_s, u"--passphrase-file"_s, u"pass.txt"_s},
@@ -145,11 +150,17 @@ private Q_SLOTS:
     // through a pipe.
     void passphraseGoesNowhereElse_data() {
         QTest::addColumn<bool>("viaFd");
-        QTest::newRow("variable") << false;
-        QTest::newRow("descriptor") << true;
+        QTest::addColumn<QStringList>("more");  // further arguments
+        QTest::addColumn<QByteArray>("given");  // the pass phrase the signer gets
+        QTest::newRow("variable") << false << QStringList() << "the secret"_ba;
+        QTest::newRow("descriptor") << true << QStringList() << "the secret"_ba;
+        QTest::newRow("variable and a file")
+            << false << QStringList{u"--passphrase-file"_s, u"pass.txt"_s} << "my secret phrase"_ba;
     }
     void passphraseGoesNowhereElse() {
         QFETCH(bool, viaFd);
+        QFETCH(QStringList, more);
+        QFETCH(QByteArray, given);
         Workspace ws;
         writeFile(u"signer.sh"_s,
                   "#!/bin/sh\nenv > env.txt\ntr '\\0' '\\n' < /proc/$PPID/environ > press-env.txt\n"
@@ -157,7 +168,7 @@ private Q_SLOTS:
         QFile::setPermissions(ws.dir.filePath(u"signer.sh"_s),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         writeFile(u"fd.txt"_s, "the secret\nrest of the file\n");
-        QStringList arguments = args(u"1 2"_s).mid(0, 12);
+        QStringList arguments = args(u"1 2"_s).mid(0, 12) + more;
         arguments.replace(9, ws.dir.filePath(u"signer.sh"_s));
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -179,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         QVERIFY(!viaFd || (run.printed.isEmpty() &&
                            contents(u"out/Sealmilled-file-2.txt"_s) == "Piped 2\r\n"));
-        QCOMPARE(contents(u"arg.txt"_s), "the secret\nthe secret\n");
+        QCOMPARE(contents(u"arg.txt"_s), given + "\n" + given + "\n");
         for (const QString& environment : {u"env.txt"_s, u"press-env.txt"_s}) {
             QVERIFY(contents(environment).contains("FAKESIGNER_LOG=") &&
                     !contents(environment).contains("the secret"));
@@ -193,18 +204,37 @@ private Q_SLOTS:
     void signalsCancel_data() {
         QTest::addColumn<QList<int>>("signals");
         QTest::addColumn<QByteArray>("sleep");
+        QTest::addColumn<int>(
+            "ignored");  // by the parent: SIGINT for a background job, SIGHUP by nohup
         QTest::addColumn<int>("status");
-        QTest::newRow("SIGINT") << QList<int>{SIGINT} << QByteArray("400") << 130;
-        QTest::newRow("SIGINT twice, signer hung")
-            << QList<int>{SIGINT, SIGINT} << QByteArray("60000") << 130;
-        QTest::newRow("SIGTERM, signer hung") << QList<int>{SIGTERM} << QByteArray("60000") << 143;
+        QTest::addColumn<bool>("cancelling");  // "Cancelling: number 1 ..." printed
+        const auto row = [](const char* name, const QList<int>& signals, const char* sleep,
+                            int ignored, int status, bool cancelling) {
+            QTest::newRow(name) << signals << QByteArray(sleep) << ignored << status << cancelling;
+        };
+        row("SIGINT", {SIGINT}, "400", 0, 130, true);
+        row("SIGINT twice, signer hung", {SIGINT, SIGINT}, "60000", 0, 130, true);
+        row("SIGTERM, signer hung", {SIGTERM}, "60000", 0, 143, false);
+        row("SIGHUP", {SIGHUP}, "60000", 0, 129, false);
+        row("SIGPIPE", {SIGPIPE}, "60000", 0, 141, false);
+        row("SIGUSR1", {SIGUSR1}, "60000", 0, 138, false);
+        row("SIGUSR2", {SIGUSR2}, "60000", 0, 140, false);
+        row("SIGALRM", {SIGALRM}, "60000", 0, 142, false);
+        row("SIGINT ignored, then SIGTERM", {SIGINT, SIGTERM}, "60000", SIGINT, 143, false);
+        row("SIGHUP ignored, then SIGTERM", {SIGHUP, SIGTERM}, "60000", SIGHUP, 143, false);
     }
     void signalsCancel() {
         QFETCH(QList<int>, signals);
         QFETCH(QByteArray, sleep);
+        QFETCH(int, ignored);
         Workspace ws("SLEEP_MS=" + sleep);
         QProcess process;
         process.setStandardInputFile(QProcess::nullDevice());
+        process.setChildProcessModifier([ignored] {
+            if (ignored != 0) {
+                ::signal(ignored, SIG_IGN);
+            }
+        });
         process.start(QStringLiteral(SEALMILL_PRESS), args(u"1 30"_s));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.dir.filePath(u"out/Sealmill1.tmp"_s)), 20000);
         // Never to pid 0, which is this test's whole process group.
@@ -218,9 +248,66 @@ private Q_SLOTS:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(err.contains(u"Cancelled: %1 of 30 numbers pressed."_s.arg(ws.outputs().size())),
                  qPrintable(err));
+        QTEST(err.contains(u"Cancelling: number 1 is being signed"_s), "cancelling");
         QCOMPARE(ws.outputs().size(), ws.calls().size());  // a hung signer never logs
         QVERIFY(ws.outputs().size() < 30);
         QCOMPARE(ws.outputs().filter(u".tmp"_s), QStringList());
+    }
+
+    // However a run waits, for gpg or for a template pipe's writer, a
+    // SIGTERM ends it within two seconds and leaves no file and no gpg.
+    void termEndsAnyWait_data() {
+        QTest::addColumn<bool>("builtin");  // else a FIFO as the template
+        QTest::newRow("gpg hung") << true;
+        QTest::newRow("template FIFO without a writer") << false;
+    }
+    void termEndsAnyWait() {
+        QFETCH(bool, builtin);
+        Workspace ws;
+        const FakeGpg gpg("exec sleep 600");
+        QVERIFY(::mkfifo("fifo", 0600) == 0);
+        const QStringList arguments =
+            builtin ? args(u"1 2"_s).mid(0, 8) + QStringList{u"--builtin-signer"_s, u"--output"_s,
+                                                             u"out"_s, u"--passphrase-file"_s,
+                                                             u"pass.txt"_s}
+                    : args(u"1 2 --template fifo"_s);
+        QProcess process;
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(SEALMILL_PRESS), arguments);
+        QVERIFY(process.waitForStarted());
+        if (builtin) {
+            QTRY_VERIFY_WITH_TIMEOUT(gpg.started(), 20000);
+        } else {
+            QTest::qWait(300);
+        }
+        QCOMPARE(process.state(), QProcess::Running);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(::kill(static_cast<pid_t>(process.processId()), SIGTERM) == 0);
+        QVERIFY(process.waitForFinished(5000));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 143);
+        QCOMPARE(ws.outputs(), QStringList());
+        QVERIFY(!gpg.running());
+    }
+
+    // A reader that goes away (| head -n 2) ends a long dry run at once: the
+    // write that finds the pipe closed stops it, as SIGPIPE does.
+    void closedPipeEndsTheDryRun() {
+        Workspace ws;
+        QProcess head;
+        QProcess press;
+        press.setStandardOutputProcess(&head);
+        press.setStandardInputFile(QProcess::nullDevice());
+        head.start(u"head"_s, {u"-n"_s, u"2"_s});
+        press.start(QStringLiteral(SEALMILL_PRESS), args(u"1 2000000000 --dry-run"_s));
+        QVERIFY(press.waitForFinished(10000));
+        QCOMPARE(press.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(press.exitCode(), 141);
+        QVERIFY(head.waitForFinished(5000));
+        QCOMPARE(head.readAllStandardOutput(),
+                 "new     out/Sealmilled-file-1.txt\nnew     out/Sealmilled-file-2.txt\n");
     }
 
     // Bytes that are not UTF-8 in the key, the name pattern and the pass

@@ -1,5 +1,6 @@
 #include "pressrig.h"
 #include "programsigner.h"
+#include "storedpresssettings.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One signature through the real launch, waited for from the event loop.
-SignerError signOnce(ProgramSigner& signer, const SigningTask& task, bool stop = false) {
+// One run of one signature through the real launch, waited for from the event loop.
+SignerError signOnce(ProgramSigner& signer, const SigningTask& task,
+                     const QByteArray& passPhrase = {}, bool stop = false) {
+    StoredPressSettings settings;
+    settings.pass = SecretBytes(passPhrase);
+    std::optional<SignerError> prepared;
+    QObject::connect(&signer, &Signer::prepared, &signer,
+                     [&prepared](const SignerError& error) { prepared = error; });
+    signer.prepare(settings);
+    if (!prepared || prepared->failed()) {
+        return prepared.value_or(SignerError{u"not prepared at once"_s, {}});
+    }
     std::optional<SignerError> ended;
     QObject::connect(&signer, &Signer::signingEnded, &signer,
                      [&ended](const SignerError& error) { ended = error; });
@@ -48,7 +59,8 @@ private Q_SLOTS:
         row("input is empty", "READ_STDIN=1;EXIT=3", "Error 3 occured:\rUNKNOWN_FILE_ERROR");
         row("cannot start", "PROGRAM=/no/PGP", "Error -1 occured:\rsigner could not be started");
         // The system ends an argument at a NUL: the signer would get another pass phrase.
-        row("NUL in the pass phrase", "NUL", "Error -1 occured:\rsigner could not be started");
+        row("NUL in the pass phrase", "NUL",
+            "The pass phrase holds a NUL character, which no signer can take");
     }
     void judgesTheSigner() {
         QFETCH(QByteArray, setting);
@@ -61,7 +73,8 @@ private Q_SLOTS:
         task.signedFile = dir.filePath(u"out 5"_s);
         task.keyId = u"k \"q\""_s;
         // Each value is one argument, byte for byte.
-        task.passPhrase = u"\tp -o x\x1b[2J\r\x7f\u00a0 "_s + (setting == "NUL" ? u"\0"_s : u""_s);
+        const QByteArray passPhrase =
+            "\tp -o x\x1b[2J\r\x7f\xc2\xa0 "_ba + (setting == "NUL" ? "\0"_ba : ""_ba);
         const FakeSignerSettings settings(setting +
                                           ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
         // Whatever this process reads from is not the signer's to read.
@@ -70,7 +83,7 @@ private Q_SLOTS:
         const int ownInput = ::dup(STDIN_FILENO);
         ::dup2(typed.handle(), STDIN_FILENO);
         ProgramSigner signer;
-        const SignerError error = signOnce(signer, task, setting.startsWith("SLEEP"));
+        const SignerError error = signOnce(signer, task, passPhrase, setting.startsWith("SLEEP"));
         ::dup2(ownInput, STDIN_FILENO);
         ::close(ownInput);
         QCOMPARE(error.message, message);
@@ -81,9 +94,10 @@ private Q_SLOTS:
         const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
                                 "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
                                 "\x1f-z\x1f\tp -o x\x1b[2J\r\x7f\xc2\xa0 \x1f+BATCHMODE\n";
-        QCOMPARE(
-            contents(dir.filePath(u"log"_s)),
-            message.contains(u"-1") || message.contains(u" 15 (") ? QByteArray("<missing>") : args);
+        QCOMPARE(contents(dir.filePath(u"log"_s)),
+                 message.contains(u"-1") || message.contains(u" 15 (") || message.contains(u"NUL")
+                     ? QByteArray("<missing>")
+                     : args);
     }
 
     // The signer runs where the caller stands, in a process group of its own

@@ -116,7 +116,7 @@ class TestSignedCopies : public QObject {
         settings.serialFrom = settings.serialTo = u"10"_s;
         settings.pattern = QFileInfo(output).fileName().replace(u"10.asc"_s, u"@SERIAL@.asc"_s);
         settings.key = keyUserId(key);
-        settings.pass = GnupgHome::passPhrase();
+        settings.pass = SecretBytes::fromText(GnupgHome::passPhrase());
         PressJob job(settings);
         ProgramSigner programSigner;
         BuiltinSigner builtinSigner;

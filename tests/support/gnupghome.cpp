@@ -76,10 +76,13 @@ QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) co
         .value_or(QByteArray());
 }
 
-QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured) const {
+QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured,
+                                        bool subkeysOnly) const {
     const QStringList armour = armoured ? QStringList{u"--armor"_s} : QStringList();
     return gpg(armour +
-               QStringList{u"--passphrase"_s, passPhrase(), u"--export-secret-keys"_s, fingerprint})
+               QStringList{u"--passphrase"_s, passPhrase(),
+                           subkeysOnly ? u"--export-secret-subkeys"_s : u"--export-secret-keys"_s,
+                           fingerprint})
         .value_or(QByteArray());
 }
 

@@ -40,7 +40,10 @@ public:
     [[nodiscard]] QByteArray signedText(const QString& file) const;
     // gpg's own clear signature of `file` with the key `userId` names.
     [[nodiscard]] QByteArray clearSigned(const QString& file, const QString& userId) const;
-    [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured) const;
+    // With `subkeysOnly`, the primary's secret is left out as gpg does it: a
+    // "GPG-None" stub (gnu-dummy S2K) in its place.
+    [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured,
+                                               bool subkeysOnly = false) const;
     [[nodiscard]] QByteArray exportedPublicKey(const QString& fingerprint) const;
 
 private:
