@@ -10,6 +10,9 @@ include(CheckCXXCompilerFlag)
 # it lies inside the source folder.
 add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
                     -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+# moc's output includes each header by its name in an include folder rather
+# than by a path up from the build folder, which differs with its place.
+set(CMAKE_AUTOMOC_PATH_PREFIX ON)
 # Compiled-in resources without the files' times (rcc's first format has
 # none), whenever and from whatever checkout they are built.
 set(CMAKE_AUTORCC_OPTIONS --format-version 1)
