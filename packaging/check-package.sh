@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Checks a built sealmill_*.deb the way a user meets it: the desktop entry,
-# metadata and package pass their checkers; apt installs it; the installed
-# programs press signed files as a user other than root; apt purges it and
-# leaves none of its files behind. Needs root (apt) and what `./dev package`
-# installs.
-#   packaging/check-package.sh build/sealmill_<version>_<arch>.deb
+# Checks a built sealmill_*.deb the way a user meets it: a second build of
+# the same commit is byte for byte the same; the desktop entry, metadata and
+# package pass their checkers; apt installs it; the installed programs carry
+# Debian's hardening and press signed files as a user other than root; apt
+# purges it and leaves none of its files behind. Needs root (apt) and what
+# `./dev package-check` installs.
+#   packaging/check-package.sh build/sealmill_<version>_<arch>.deb [<the same, built again>]
 set -euo pipefail
 
-if [ $# -ne 1 ] || [ ! -f "$1" ]; then
-  echo "usage: $0 sealmill_<version>_<arch>.deb" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ] || [ ! -f "$1" ] || [ ! -f "${2:-$1}" ]; then
+  echo "usage: $0 sealmill_<version>_<arch>.deb [sealmill_<version>_<arch>.deb built again]" >&2
   exit 2
 fi
 [ "$(id -u)" -eq 0 ] || exec sudo "$0" "$@"
 deb="$(realpath "$1")"
+again="${2:+$(realpath "$2")}"
 user=nobody
 apt=(apt-get -y -qq -o DPkg::Lock::Timeout=120)
 export DEBIAN_FRONTEND=noninteractive
@@ -40,12 +42,55 @@ cleanup() {
 trap cleanup EXIT
 chmod 755 "$work" "$signerdir"
 
+# check_same_package <deb> <deb built again>: not a byte apart; diffoscope
+# says where they differ.
+check_same_package() {
+  cmp -s "$1" "$2" && return 0
+  diffoscope --text - "$1" "$2" || true
+  fail "two builds of the same source differ: $1 $2"
+}
+
+# check_lintian <deb>: no error or warning, and none of the info tags that
+# say a program lacks hardening or carries sections nothing needs.
+check_lintian() {
+  local tags
+  tags="$(lintian --display-info --fail-on error,warning "$1")" || fail "lintian: $tags"
+  [ -n "$tags" ] && echo "$tags"
+  if grep -E '\b(hardening-[a-z-]+|binary-has-unneeded-section)\b' <<<"$tags"; then
+    fail "lintian: the programs lack hardening"
+  fi
+}
+
+# check_hardening <program>...: every protection hardening-check looks for
+# is found: position independence, the stack protector, read-only
+# relocations, immediate binding and control-flow protection.
+# Fortified calls show only where a size is left to check at run time, and
+# every one in these programs is proven at build time (see
+# lintian-overrides), so that line is shown but not counted.
+# hardening-check finds stack clash probes only as a loop, which GCC writes
+# for frames of variable size; these programs' large frames are fixed, and
+# their probes are a 4 KiB step down the stack and a write there.
+check_hardening() {
+  local report program
+  report="$(hardening-check --nofortify "$@")" || fail "hardening-check: $report"
+  echo "$report"
+  for program in "$@"; do
+    objdump -d --no-show-raw-insn "$program" | grep -A1 -E 'sub +\$0x1000,%rsp' |
+      grep -qE 'orq +\$0x0,\(%rsp\)' || fail "$program: no stack clash probes"
+  done
+}
+
+if [ -n "$again" ]; then
+  step "the package built again is the same"
+  check_same_package "$deb" "$again"
+fi
+
 step "desktop entry, AppStream metadata, lintian"
 dpkg-deb -x "$deb" "$work/deb"
 report="$(desktop-file-validate "$work"/deb/usr/share/applications/sealmill.desktop)"
 [ -z "$report" ] || fail "desktop-file-validate: $report"
 appstreamcli validate --no-net "$work"/deb/usr/share/metainfo/*.metainfo.xml
-lintian --fail-on error,warning "$deb"
+check_lintian "$deb"
 
 step "apt-get install"
 # The paths that exist before the install are not the package's to remove.
@@ -53,6 +98,9 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^/\
   while read -r path; do if [ -e "$path" ]; then echo "$path"; fi; done >"$work/existed"
 "${apt[@]}" install "$deb" >/dev/null
 dpkg -L sealmill | grep -vx '/\.' >"$work/files"
+
+step "hardening-check on the installed programs"
+check_hardening /usr/bin/sealmill /usr/bin/sealmill-press
 
 step "sealmill-press --version"
 version="$(dpkg-deb -f "$deb" Version)"

@@ -49,7 +49,8 @@ extern "C" void onSignal(int signal) {
     const int saved = errno;
     record(signal);
     const char byte = static_cast<char>(signal);
-    (void)::write(wakeUp[1], &byte, 1);
+    // A full pipe already holds a wake-up, so a failed write loses nothing.
+    [[maybe_unused]] const ssize_t written = ::write(wakeUp[1], &byte, 1);
     errno = saved;
 }
 #else
