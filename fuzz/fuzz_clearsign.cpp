@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The built-in signer's clear signatures of any copy bytes: each one verifies
 // with the key and gives the copy back, or is refused with a message.
 #include "clearsigner.h"

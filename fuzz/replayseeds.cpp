@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a fuzz target once over every file of the folders or files it is
 // given, without libFuzzer: a broken property aborts, so the test fails.
 #include <QByteArray>

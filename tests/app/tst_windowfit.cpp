@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every window at the font sizes people use: CTest runs this at 96, 120 and
 // 144 dpi. Each text fits its control, no control overlaps another or leaves
 // its parent, and long paths and hints are shortened instead of widening or

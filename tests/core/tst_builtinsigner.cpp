@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The built-in signer's run: what stays in memory, and how gpg is stopped.
 #include "builtinsigner.h"
 #include "fakegpg.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The lengths the system takes for a file name, counted in the bytes the
 // name is passed as.
 #include "pathrules.h"

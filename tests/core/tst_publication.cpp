@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // When a press run publishes its signed copies: only whole ones that are on
 // disk, in order, counted only once published, in the folder the run opened.
 #include "filesizelimit.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Preloaded into a program (LD_PRELOAD), logs the calls that put files on
 // disk and publish them, in the order the program makes them, one a line, to
 // the file SYNCTRACE_LOG names:
