@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Speed and memory of a press run against the cheapest way to do the same
 // work, printed as a markdown table: `./dev bench` (options: --reps N,
 // --numbers N for the small template and the built-in signer, --only 13 for sections 1 and 3).

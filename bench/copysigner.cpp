@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The cheapest signer there can be: takes the PGP 2.6 command line
 // (-sta <work> -u <key> -o <out> -z <pass> +BATCHMODE), copies the work file
 // to the output path and exits 0. Plain system calls, no Qt, no C++ runtime

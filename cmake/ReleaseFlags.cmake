@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Sealmill developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The compiler and linker flags of the builds people run and install: the
 # hardening Debian gives its own packages, as dpkg-buildflags hands it out,
 # and no build folder names in the binaries so that two builds of one commit

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Output paths from any directory text, name pattern and serial number.
 // Input: directory text NUL serial NUL pattern.
 #include "fuzzsupport.h"

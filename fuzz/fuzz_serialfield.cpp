@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reading a serial field: any text, checked against a reading built on
 // std::from_chars, and every number read back from its own decimal form.
 #include "fuzzsupport.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The signer's argument vector from any window texts.
 // Input: work file NUL key identifier NUL output file NUL pass phrase.
 #include "fuzzsupport.h"

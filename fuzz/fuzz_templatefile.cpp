@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The template file decoder and the load-save round trip on any bytes.
 #include "fuzzsupport.h"
 #include "numberedcopies.h"

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Sealmill developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs every fuzz target (or the ones named) for SECONDS each, one after the
 # other, on a scratch copy of its seed corpus, and prints the executions each
 # ran. Exits 1 if any target finds a fault; the input that broke it is kept

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Sealmill developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Checks a built sealmill_*.deb the way a user meets it: a second build of
 # the same commit is byte for byte the same; the desktop entry, metadata and
 # package pass their checkers; apt installs it; the installed programs carry

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Sealmill developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Run by CPack on the staged files before it packs them: the programs are
 # stripped as dh_strip strips them, without the compiler's .comment and
 # .note sections, and every file and folder takes the time of the source

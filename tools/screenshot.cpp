@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the main window with a small template to a PNG for the README, and
 // the press run window next to it when a second file is named.
 //   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png [press.png]

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window: the template document's commands, and the way to the press run.
 #include "appwindows.h"
 #include "editortemplate.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The press run window: its fields, and a run as the user sees it, with the
 // document in the editor never touched.
 #include "appwindows.h"

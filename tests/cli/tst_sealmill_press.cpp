@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // sealmill-press through the real executable, and what it prints.
 #include "pressrig.h"
 #include "progressmeter.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Numbers as the user types them and reads them: serial fields, progress
 // figures, memory sizes.
 #include "kilobytes.h"

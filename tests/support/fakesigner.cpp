@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A stand-in for a PGP-2.6 signer, driven by environment variables inherited from the test:
 //   FAKESIGNER_LOG=<file>      append one line per call: the arguments joined by \x1f
 //   FAKESIGNER_COUNTER=<file>  count the calls in this file (needed by FAIL_AT)
