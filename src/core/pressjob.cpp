@@ -96,6 +96,7 @@ struct PressJob::Run {
     QString workName;    // its copy, when the signer reads one
     QString signedName;  // its signed copy
     QString outputName;
+    bool preparing = false;  // the signer finds and unlocks its key
     bool signing = false;
     bool cancelRequested = false;
     bool stopRequested = false;
@@ -197,14 +198,18 @@ void PressJob::begin() {
         return;
     }
     run.preparedConnection = connect(&run.signer, &Signer::prepared, this, &PressJob::onPrepared);
+    run.preparing = true;
     run.signer.prepare(settings_);
 }
 
 void PressJob::onPrepared(const SignerError& error) {
     Run& run = *run_;
     disconnect(run.preparedConnection);
+    run.preparing = false;
     if (run.stopRequested) {
         finish(PressResult::Stopped);
+    } else if (error.failed() && run.cancelRequested) {
+        finish(PressResult::Cancelled);  // the signer was cut short on the user's word
     } else if (error.failed()) {
         finish(PressResult::SignerFailed, error.message, error.details);
     } else {
@@ -404,6 +409,10 @@ void PressJob::cancel() {
         run.cancelRequested = true;
         if (run.signing) {
             Q_EMIT cancelling(run.serial);
+        } else if (run.preparing) {
+            // No number is under way to wait for: finding and unlocking the
+            // key (gpg may wait on a pinentry) is cut short at once.
+            run.signer.stop();
         }
         return;
     }
