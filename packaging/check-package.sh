@@ -67,17 +67,14 @@ check_lintian() {
 }
 
 # check_hardening <program>...: every protection hardening-check looks for
-# is found: position independence, the stack protector, read-only
-# relocations, immediate binding and control-flow protection.
-# Fortified calls show only where a size is left to check at run time, and
-# every one in these programs is proven at build time (see
-# lintian-overrides), so that line is shown but not counted.
+# is found: position independence, the stack protector, fortified calls,
+# read-only relocations, immediate binding and control-flow protection.
 # hardening-check finds stack clash probes only as a loop, which GCC writes
 # for frames of variable size; these programs' large frames are fixed, and
 # their probes are a 4 KiB step down the stack and a write there.
 check_hardening() {
   local report program
-  report="$(hardening-check --nofortify "$@")" || fail "hardening-check: $report"
+  report="$(hardening-check "$@")" || fail "hardening-check: $report"
   echo "$report"
   for program in "$@"; do
     objdump -d --no-show-raw-insn "$program" | grep -A1 -E 'sub +\$0x1000,%rsp' |
