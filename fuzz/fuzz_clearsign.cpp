@@ -87,6 +87,11 @@ QByteArray covered(QByteArray text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Fixture fixture;
     const QByteArray copy(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    // A numbered copy holds a CR only before an LF: a template's text holds
+    // none, and each line break is written as CR LF.
+    if (QByteArray(copy).replace("\r\n", "\n").contains('\r')) {
+        return 0;
+    }
     QByteArray signedCopy;
     try {
         signedCopy = fixture.signer->clearSign(copy);
