@@ -151,74 +151,61 @@ as_user SEALMILL_PASSPHRASE=phrase sealmill-press --quiet --template "$home/temp
   --from 1 --to 3 --key check --signer "$signerdir/PGP.EXE" --output "$home/cli"
 expect_signed "$home/cli" 1 3 check phrase
 
-# The window as the same user on a virtual screen: /usr/bin is not theirs,
-# so the press run must start at their documents folder. The window's own
-# defaults press 5 to 9 with key "tarvix".
-step "sealmill shows its window and presses into ~/Documents as $user"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
-as_user DISPLAY="$DISPLAY" PGPPATH="$signerdir" sealmill >"$work/sealmill.log" 2>&1 &
-window=$!
 # on_screen <title pattern>: the first visible window with that title.
 on_screen() {
   local ids
   ids="$(timeout 20 xdotool search --sync --onlyvisible --name "$1")" && echo "${ids%%$'\n'*}"
 }
-main="$(on_screen '^Sealmill$')" || fail "no main window: $(cat "$work/sealmill.log")"
-xdotool windowfocus --sync "$main" type --delay 10 'Copy No. @SERIAL@'
-xdotool key alt+p
-press="$(on_screen '^Press Run$')" || fail "Press Run did not open the press run window"
-xdotool windowfocus --sync "$press" key alt+p
-# The run is over when the last file is there and the temporary files are gone.
-for _ in $(seq 100); do
-  [ -e "$home/Documents/Sealmilled-file-9.txt" ] && [ -z "$(find "$home/Documents" -name '*.tmp')" ] &&
-    break
-  sleep 0.1
-done
-expect_signed "$home/Documents" 5 9 tarvix Morvenk4182
-kill -0 "$window" 2>/dev/null || fail "sealmill did not stay up: $(cat "$work/sealmill.log")"
-kill "$window" "$xvfb"
-wait "$window" "$xvfb" || true
-window=""
-xvfb=""
-unset DISPLAY
 
-# root's first run: the installed program's folder (/usr/bin) is outside the
-# home, so the window presses into ~/Documents, never into a system folder.
-check_root_first_run() {
-  step "sealmill as root presses into ~/Documents, not into /usr/bin"
-  local roothome="$work/roothome"
-  mkdir -p "$roothome/Documents"
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/rootdisplay" 2>/dev/null &
+# press_through_window <documents> <log> <launcher>: starts the window on a
+# virtual screen through the function <launcher> (which finds DISPLAY set),
+# types a template and presses the press run window's defaults, 5 to 9 with
+# key "tarvix"; they must land signed in <documents>, with no temporary file.
+press_through_window() {
+  local documents="$1" log="$2" launcher="$3" main press
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$log.display" 2>/dev/null &
   xvfb=$!
-  for _ in $(seq 50); do [ -s "$work/rootdisplay" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$work/rootdisplay")"
-  env -i PATH=/usr/bin:/bin HOME="$roothome" XDG_RUNTIME_DIR="$work/run" DISPLAY="$DISPLAY" \
-    PGPPATH="$signerdir" sealmill >"$work/root.log" 2>&1 &
+  for _ in $(seq 50); do [ -s "$log.display" ] && break; sleep 0.1; done
+  DISPLAY=":$(cat "$log.display")"
+  export DISPLAY
+  "$launcher" >"$log" 2>&1 &
   window=$!
-  local main press
-  main="$(on_screen '^Sealmill$')" || fail "no main window as root: $(cat "$work/root.log")"
+  main="$(on_screen '^Sealmill$')" || fail "no main window: $(cat "$log")"
   xdotool windowfocus --sync "$main" type --delay 10 'Copy No. @SERIAL@'
   xdotool key alt+p
-  press="$(on_screen '^Press Run$')" || fail "Press Run did not open as root"
+  press="$(on_screen '^Press Run$')" || fail "Press Run did not open the press run window"
   xdotool windowfocus --sync "$press" key alt+p
+  # The run is over when the last file is there and the temporary files are gone.
   for _ in $(seq 100); do
-    [ -e "$roothome/Documents/Sealmilled-file-9.txt" ] &&
-      [ -z "$(find "$roothome/Documents" -name '*.tmp')" ] && break
+    [ -e "$documents/Sealmilled-file-9.txt" ] && [ -z "$(find "$documents" -name '*.tmp')" ] &&
+      break
     sleep 0.1
   done
-  expect_signed "$roothome/Documents" 5 9 tarvix Morvenk4182
-  [ -z "$(find /usr/bin -maxdepth 1 -name 'Sealmill*')" ] || fail "root's run wrote into /usr/bin"
+  expect_signed "$documents" 5 9 tarvix Morvenk4182
+  kill -0 "$window" 2>/dev/null || fail "sealmill did not stay up: $(cat "$log")"
   kill "$window" "$xvfb"
   wait "$window" "$xvfb" || true
   window=""
   xvfb=""
   unset DISPLAY
 }
-check_root_first_run
+
+# The window as the same user: /usr/bin is not theirs, so the press run must
+# start at their documents folder.
+step "sealmill shows its window and presses into ~/Documents as $user"
+window_as_user() { as_user DISPLAY="$DISPLAY" PGPPATH="$signerdir" sealmill; }
+press_through_window "$home/Documents" "$work/sealmill.log" window_as_user
+
+# root's first run: the installed program's folder (/usr/bin) is outside the
+# home, so the window presses into ~/Documents, never into a system folder.
+step "sealmill as root presses into ~/Documents, not into /usr/bin"
+mkdir -p "$work/roothome/Documents"
+window_as_root() {
+  env -i PATH=/usr/bin:/bin HOME="$work/roothome" XDG_RUNTIME_DIR="$work/run" DISPLAY="$DISPLAY" \
+    PGPPATH="$signerdir" sealmill
+}
+press_through_window "$work/roothome/Documents" "$work/root.log" window_as_root
+[ -z "$(find /usr/bin -maxdepth 1 -name 'Sealmill*')" ] || fail "root's run wrote into /usr/bin"
 
 step "apt-get purge"
 "${apt[@]}" purge sealmill >/dev/null
