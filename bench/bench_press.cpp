@@ -7,7 +7,7 @@
 // --numbers N for the small template and the built-in signer, --only 13 for sections 1 and 3).
 // Every figure is the median of N repetitions, the methods taking turns within each repetition so
 // that a busy moment of the machine hits all of them alike. Exits 1 when a target is missed.
-#include "appwindows.h"
+#include "app/appwindows.h"
 #include "benchdialogs.h"
 #include "benchtemplate.h"
 #include "programruns.h"

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "dialogs.h"
+#include "app/dialogs.h"
 
 // Answers every question as a user who lets the run go on: OK to messages, No
 // to confirmations, the one prepared file to Open, nothing else.

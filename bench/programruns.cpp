@@ -4,13 +4,13 @@
 
 #include "programruns.h"
 
-#include "appwindows.h"
+#include "app/appwindows.h"
+#include "app/editortemplate.h"
+#include "app/mainwindow.h"
+#include "app/pressrunwindow.h"
 #include "benchdialogs.h"
-#include "editortemplate.h"
-#include "mainwindow.h"
-#include "numberedcopies.h"
-#include "pressrunwindow.h"
-#include "templatefile.h"
+#include "core/press/numberedcopies.h"
+#include "core/text/templatefile.h"
 
 #include <QApplication>
 #include <QCheckBox>

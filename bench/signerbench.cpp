@@ -4,10 +4,9 @@
 
 #include "signerbench.h"
 
+#include "core/signing/builtin/signingkey.h"
+#include "core/signing/program/programsigner.h"
 #include "gnupghome.h"
-#include "programsigner.h"
-#include "signingkey.h"
-#include "storedpresssettings.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,9 +45,7 @@ bool writeNewFile(const QString& path, const QByteArray& bytes) {
 // One signature by a signer program, waited for from the event loop.
 bool signedByProgram(const SigningTask& task) {
     ProgramSigner signer;
-    StoredPressSettings settings;
-    settings.pass = SecretBytes::fromText(GnupgHome::passPhrase());
-    signer.prepare(settings);
+    signer.prepare({{}, SecretBytes(GnupgHome::passPhrase().toUtf8())});
     std::optional<SignerError> ended;
     QObject::connect(&signer, &Signer::signingEnded,
                      [&ended](const SignerError& error) { ended = error; });
@@ -76,7 +73,7 @@ bool builtinPressRun(const QString& templateFile, const QString& dir, int number
 }
 
 std::unique_ptr<SigningKey> loaded(const KeySource& source) {
-    auto key = loadSigningKey(source, SecretBytes::fromText(GnupgHome::passPhrase()));
+    auto key = loadSigningKey(source, SecretBytes(GnupgHome::passPhrase().toUtf8()));
     auto* signingKey = std::get_if<std::unique_ptr<SigningKey>>(&key);
     return signingKey != nullptr ? std::move(*signingKey) : nullptr;
 }

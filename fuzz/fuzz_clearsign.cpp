@@ -4,11 +4,11 @@
 
 // The built-in signer's clear signatures of any copy bytes: each one verifies
 // with the key and gives the copy back, or is refused with a message.
-#include "clearsigner.h"
+#include "core/sealmillerror.h"
+#include "core/signing/builtin/clearsigner.h"
+#include "core/signing/builtin/rnpcontext.h"
+#include "core/signing/builtin/signingkey.h"
 #include "fuzzsupport.h"
-#include "rnpcontext.h"
-#include "sealmillerror.h"
-#include "signingkey.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -4,10 +4,10 @@
 
 // Output paths from any directory text, name pattern and serial number.
 // Input: directory text NUL serial NUL pattern.
+#include "core/platform/pathrules.h"
+#include "core/press/numberedcopies.h"
+#include "core/press/outputpath.h"
 #include "fuzzsupport.h"
-#include "numberedcopies.h"
-#include "outputpath.h"
-#include "pathrules.h"
 
 #include <QStringList>
 

@@ -4,9 +4,10 @@
 
 // Reading a serial field: any text, checked against a reading built on
 // std::from_chars, and every number read back from its own decimal form.
+#include "core/press/outputpath.h"
+#include "core/press/serialfield.h"
+#include "core/text/placeholder.h"
 #include "fuzzsupport.h"
-#include "outputpath.h"
-#include "serialfield.h"
 
 #include <charconv>
 #include <optional>

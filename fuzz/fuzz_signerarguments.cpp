@@ -5,8 +5,8 @@
 // The signer's argument vector from any window texts.
 // Input: work file NUL key identifier NUL output file NUL pass phrase (not
 // used: the signer puts the run's own buffer at kPassPhraseArgument).
+#include "core/signing/program/programsigner.h"
 #include "fuzzsupport.h"
-#include "programsigner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace sealmill;

@@ -3,9 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The template file decoder and the load-save round trip on any bytes.
+#include "core/press/numberedcopies.h"
+#include "core/text/templatefile.h"
 #include "fuzzsupport.h"
-#include "numberedcopies.h"
-#include "templatefile.h"
 
 #include <QByteArray>
 

@@ -6,11 +6,11 @@
 // the press run window and the About box when more files are named.
 //   QT_QPA_PLATFORM=offscreen screenshot docs/screenshot-main.png [press.png [about.png]]
 // (QT_FONT_DPI=120 or 144 renders them at larger fonts.)
-#include "aboutbox.h"
-#include "appwindows.h"
-#include "mainwindow.h"
-#include "pressrunwindow.h"
-#include "qtdialogs.h"
+#include "app/aboutbox.h"
+#include "app/appwindows.h"
+#include "app/mainwindow.h"
+#include "app/pressrunwindow.h"
+#include "app/qtdialogs.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -4,8 +4,8 @@
 
 #include "aboutbox.h"
 
+#include "core/platform/kilobytes.h"
 #include "dialogs.h"
-#include "kilobytes.h"
 #include "ui_aboutbox.h"
 #include "windowsize.h"
 

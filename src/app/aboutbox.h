@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "systemmemory.h"
+#include "core/platform/systemmemory.h"
 
 #include <QDialog>
 #include <memory>

@@ -4,8 +4,8 @@
 
 #include "commandguard.h"
 
+#include "core/sealmillerror.h"
 #include "dialogs.h"
-#include "sealmillerror.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "templatefile.h"
+#include "core/text/templatefile.h"
 
 #include <QByteArray>
 #include <QString>

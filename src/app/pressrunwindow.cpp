@@ -5,14 +5,15 @@
 #include "pressrunwindow.h"
 
 #include "commandguard.h"
+#include "core/platform/pathrules.h"
+#include "core/press/serialfield.h"
+#include "core/press/startfolders.h"
+#include "core/sealmillerror.h"
+#include "core/signing/program/signerlocation.h"
 #include "dialogs.h"
 #include "editortemplate.h"
 #include "encodingquestion.h"
 #include "mainwindow.h"
-#include "pathrules.h"
-#include "sealmillerror.h"
-#include "serialfield.h"
-#include "signerlocation.h"
 #include "ui_pressrunwindow.h"
 #include "windowpresssettings.h"
 #include "windowsize.h"
@@ -311,11 +312,7 @@ void PressRunWindow::applySerialRule(QLineEdit* own, QLineEdit* other, bool ownI
 void PressRunWindow::chooseSigner() {
     FileDialogRequest request;
     request.title = QStringLiteral("Path to PGP.EXE");
-#ifdef Q_OS_WIN
-    request.filters = {QStringLiteral("PGP program file (PGP.EXE)")};
-#else
     request.filters = {QStringLiteral("PGP program file (PGP.EXE pgp pgpgpg)")};
-#endif
     request.fileName = ui_->signerPathLabel->text();
     request.mustExist = true;
     if (const auto chosen = dialogs_.openFile(this, request)) {

@@ -4,9 +4,9 @@
 
 #pragma once
 
-#include "builtinsigner.h"
-#include "pressjob.h"
-#include "programsigner.h"
+#include "core/press/pressjob.h"
+#include "core/signing/builtin/builtinsigner.h"
+#include "core/signing/program/programsigner.h"
 
 #include <QLatin1StringView>
 #include <QWidget>

@@ -4,7 +4,7 @@
 
 #include "spinarrows.h"
 
-#include "serialfield.h"
+#include "core/press/serialfield.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 
 #include "templateprinting.h"
 
+#include "core/sealmillerror.h"
 #include "dialogs.h"
-#include "sealmillerror.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>

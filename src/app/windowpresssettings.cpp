@@ -4,7 +4,7 @@
 
 #include "windowpresssettings.h"
 
-#include "localbytes.h"
+#include "core/platform/systemencoding.h"
 #include "pressrunwindow.h"
 
 #include <QLabel>

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "presssettings.h"
+#include "core/press/presssettings.h"
 
 class PressRunWindow;
 

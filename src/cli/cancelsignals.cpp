@@ -9,14 +9,10 @@
 #include <atomic>
 #include <csignal>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
 #include <QSocketNotifier>
 #include <array>
-#else
-#include <QTimer>
-#endif
 
 namespace cancelsignals {
 
@@ -24,15 +20,10 @@ namespace {
 
 std::atomic<int> strongest{0};
 
-#ifdef Q_OS_UNIX
 // Each of these would end the process at once, leaving its temporary files and
 // its signer behind: a closed terminal or connection, a reader of its output
 // gone, a timer, a script's own signals.
 constexpr std::array kStopSignals{SIGTERM, SIGHUP, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM};
-#endif
-#ifndef Q_OS_UNIX
-std::atomic<int> count{0};  // signals so far, for the watcher's polling
-#endif
 
 // The first stopping signal counts; SIGINT only until one comes.
 void record(int signal) {
@@ -40,12 +31,8 @@ void record(int signal) {
     while ((seen == 0 || (seen == SIGINT && signal != SIGINT)) &&
            !strongest.compare_exchange_weak(seen, signal)) {
     }
-#ifndef Q_OS_UNIX
-    count.fetch_add(1);
-#endif
 }
 
-#ifdef Q_OS_UNIX
 // The handler's way into the event loop: one byte per signal.
 std::array<int, 2> wakeUp{-1, -1};
 
@@ -57,17 +44,10 @@ extern "C" void onSignal(int signal) {
     [[maybe_unused]] const ssize_t written = ::write(wakeUp[1], &byte, 1);
     errno = saved;
 }
-#else
-extern "C" void onSignal(int signal) {
-    record(signal);
-    std::signal(signal, onSignal);
-}
-#endif
 
 }  // namespace
 
 void install() {
-#ifdef Q_OS_UNIX
     if (::pipe2(wakeUp.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         wakeUp = {-1, -1};
     }
@@ -90,10 +70,6 @@ void install() {
     // A parent that ignores SIGCHLD would have every signer reaped behind our
     // back, its exit code lost.
     std::signal(SIGCHLD, SIG_DFL);
-#else
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-#endif
 }
 
 int poll() {
@@ -101,7 +77,6 @@ int poll() {
 }
 
 Watcher::Watcher(QObject* parent) : QObject(parent) {
-#ifdef Q_OS_UNIX
     auto* notifier = new QSocketNotifier(wakeUp[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
@@ -109,15 +84,6 @@ Watcher::Watcher(QObject* parent) : QObject(parent) {
             Q_EMIT received(byte);
         }
     });
-#else
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [this, seen = 0]() mutable {
-        for (; seen < count.load(); ++seen) {
-            Q_EMIT received(poll());
-        }
-    });
-    timer->start(100);
-#endif
 }
 
 }  // namespace cancelsignals

@@ -3,12 +3,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "cancelsignals.h"
+#include "core/platform/systemencoding.h"
+#include "core/signing/program/signerlocation.h"
 #include "exitstatus.h"
-#include "localbytes.h"
 #include "passphrase.h"
 #include "presscommand.h"
 #include "pressoptions.h"
-#include "signerlocation.h"
 #include "terminal.h"
 
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 
 #pragma once
 
+#include "core/platform/secretbytes.h"
 #include "pressoptions.h"
-#include "secretbytes.h"
 
 #include <QString>
 #include <optional>

@@ -4,10 +4,10 @@
 
 #include "pressoptions.h"
 
+#include "core/platform/pathrules.h"
+#include "core/press/serialfield.h"
+#include "core/signing/program/signerlocation.h"
 #include "exitstatus.h"
-#include "pathrules.h"
-#include "serialfield.h"
-#include "signerlocation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

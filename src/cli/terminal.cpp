@@ -10,36 +10,22 @@
 #include <array>
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-#endif
 
 namespace terminal {
 
 bool isTerminal(int fd) {
-#ifdef Q_OS_WIN
-    return _isatty(fd) != 0;
-#else
     return ::isatty(fd) == 1;
-#endif
 }
 
 int columns(int fd) {
-#ifndef Q_OS_WIN
     winsize size{};
     if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         return size.ws_col;
     }
-#else
-    Q_UNUSED(fd);
-#endif
     return 80;
 }
 
@@ -48,11 +34,7 @@ std::optional<sealmill::SecretBytes> readLineFromFd(int fd, qsizetype limit) {
     std::array<char, 512> block{};
     const auto wipeBlock = qScopeGuard([&block] { sealmill::wipeMemory(block.data(), 512); });
     while (line.size() <= limit) {
-#ifdef Q_OS_WIN
-        const int got = _read(fd, block.data(), static_cast<unsigned>(block.size()));
-#else
         const ssize_t got = ::read(fd, block.data(), block.size());
-#endif
         if (got < 0) {
             return std::nullopt;
         }
@@ -70,31 +52,15 @@ std::optional<sealmill::SecretBytes> readLineFromFd(int fd, qsizetype limit) {
 }
 
 int openForReading(const QString& path) {
-#ifdef Q_OS_WIN
-    return _wopen(reinterpret_cast<const wchar_t*>(path.utf16()), _O_RDONLY | _O_BINARY);
-#else
     return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-#endif
 }
 
 void closeDescriptor(int fd) {
-#ifdef Q_OS_WIN
-    _close(fd);
-#else
     ::close(fd);
-#endif
 }
 
 std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt, qsizetype limit) {
     writeError(prompt);
-#ifdef Q_OS_WIN
-    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode = 0;
-    GetConsoleMode(in, &mode);
-    SetConsoleMode(in, mode & ~ENABLE_ECHO_INPUT);
-    auto line = readLineFromFd(0, limit);
-    SetConsoleMode(in, mode);
-#else
     termios saved{};
     const bool canHide = ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (canHide) {
@@ -106,7 +72,6 @@ std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt, qs
     if (canHide) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     }
-#endif
     writeError(QStringLiteral("\n"));
     return line;
 }

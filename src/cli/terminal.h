@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "secretbytes.h"
+#include "core/platform/secretbytes.h"
 
 #include <QByteArray>
 #include <QString>

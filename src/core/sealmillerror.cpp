@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "sealmillerror.h"
+#include "core/sealmillerror.h"
 
 namespace sealmill {
 

@@ -4,13 +4,13 @@
 
 // The boxes and dialogs apart from the two main windows: failures, printing,
 // the About box.
-#include "aboutbox.h"
-#include "commandguard.h"
+#include "app/aboutbox.h"
+#include "app/commandguard.h"
+#include "app/qtdialogs.h"
+#include "app/templateprinting.h"
+#include "core/platform/kilobytes.h"
 #include "fakedialogs.h"
 #include "fixedtexts.h"
-#include "kilobytes.h"
-#include "qtdialogs.h"
-#include "templateprinting.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

@@ -3,14 +3,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The main window: the template document's commands, and the way to the press run.
-#include "appwindows.h"
-#include "editortemplate.h"
-#include "encodingquestion.h"
+#include "app/appwindows.h"
+#include "app/editortemplate.h"
+#include "app/encodingquestion.h"
+#include "app/mainwindow.h"
+#include "app/pressrunwindow.h"
 #include "fakedialogs.h"
 #include "fixedtexts.h"
-#include "mainwindow.h"
 #include "pressrig.h"
-#include "pressrunwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -4,16 +4,16 @@
 
 // The press run window: its fields, and a run as the user sees it, with the
 // document in the editor never touched.
-#include "appwindows.h"
-#include "editortemplate.h"
-#include "encodingquestion.h"
+#include "app/appwindows.h"
+#include "app/editortemplate.h"
+#include "app/encodingquestion.h"
+#include "app/mainwindow.h"
+#include "app/pressrunwindow.h"
+#include "app/spinarrows.h"
 #include "fakedialogs.h"
 #include "fixedtexts.h"
 #include "gnupghome.h"
-#include "mainwindow.h"
 #include "pressrig.h"
-#include "pressrunwindow.h"
-#include "spinarrows.h"
 
 #include <QtTest>
 #include <QtWidgets>

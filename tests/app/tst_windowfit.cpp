@@ -6,13 +6,13 @@
 // 144 dpi. Each text fits its control, no control overlaps another or leaves
 // its parent, and long paths and hints are shortened instead of widening or
 // overflowing the window.
-#include "aboutbox.h"
-#include "appwindows.h"
-#include "elidedlabel.h"
+#include "app/aboutbox.h"
+#include "app/appwindows.h"
+#include "app/elidedlabel.h"
+#include "app/hintstatusbar.h"
+#include "app/mainwindow.h"
+#include "app/pressrunwindow.h"
 #include "fakedialogs.h"
-#include "hintstatusbar.h"
-#include "mainwindow.h"
-#include "pressrunwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -3,10 +3,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // sealmill-press through the real executable, and what it prints.
+#include "cli/progressmeter.h"
 #include "fakegpg.h"
 #include "gnupghome.h"
 #include "pressrig.h"
-#include "progressmeter.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "dialogs.h"
+#include "app/dialogs.h"
 
 #include <QList>
 #include <QString>

@@ -4,9 +4,9 @@
 
 #pragma once
 
-#include "pressjob.h"
-#include "programsigner.h"
-#include "storedpresssettings.h"
+#include "core/press/pressjob.h"
+#include "core/press/storedpresssettings.h"
+#include "core/signing/program/programsigner.h"
 
 #include <QtTest>
 #include <optional>

@@ -1,0 +1,117 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "core/press/publicationbatch.h"
+#include "core/signing/signer.h"
+#include "core/text/templatefile.h"
+
+#include <QLatin1StringView>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace sealmill {
+
+class PressSettings;
+
+inline constexpr QLatin1StringView kRunSucceeded{"The Sealmill has run!"};
+inline constexpr QLatin1StringView kOutputPathTooLong{"Output path too long! Sorry..."};
+inline constexpr QLatin1StringView kSignedAsUtf8{
+    "The template is UTF-16 text: its copies are signed as UTF-8, which every OpenPGP program "
+    "reads."};
+
+// How a run ended.
+enum class PressResult {
+    Refused,       // not begun: output directory refused, or no signer to start
+    Succeeded,     // every number pressed, no cancel
+    Cancelled,     // a cancel was requested (also when it came after the last number)
+    Stopped,       // a second cancel stopped the signer at once
+    OutputExists,  // an output name was already taken
+    SignerFailed,  // the signer failed, or left no signed copy
+    RangeLost,     // the serial fields no longer gave a positive total
+    FileFailed,    // a temporary file could not be written, or the output not published
+};
+
+struct PressOutcome {
+    PressResult result = PressResult::Refused;
+    // The error box's text for Refused, OutputExists and SignerFailed (an
+    // empty one for a refusal means none is shown); for FileFailed the failure
+    // without its final full stop.
+    QString message;
+    QString details;  // more for whoever wants it: what the signer printed, why a file is there
+    qint64 pressed = 0;
+    bool cancelRequested = false;  // a first cancel came before the end
+};
+
+// One press run: for every number of the range, a numbered copy of the
+// template is signed into a private temporary name in the output directory
+// and published under its output name only when whole and on disk, never
+// replacing anything (see PublicationBatch). The run works in the output
+// folder it opened, and from its own copy of the template, taken at start();
+// the document it came from is never touched.
+//
+// Event-driven: start() returns at once, each signer's end arrives as an event,
+// and the next number is taken up from the event loop, so whatever the user
+// does between two numbers is handled in between. The settings are read when
+// a user would expect: the output directory and the range once at the start,
+// the name pattern and the signer's texts for each number, the range again at
+// each progress report.
+class PressJob : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PressJob(const PressSettings& settings, QObject* parent = nullptr);
+    ~PressJob() override;
+    Q_DISABLE_COPY_MOVE(PressJob)
+
+    // Begins a run unless one is under way. The run takes its own copy of
+    // the text and begins from the event loop, so every outcome, a refusal
+    // included, reaches finished() after this has returned. An output or
+    // temporary name the system cannot hold is refused with
+    // kOutputPathTooLong before anything is written.
+    void start(const TemplateFileText& templateText, Signer& signer);
+
+    // The first call lets the signature under way finish, counts it, and
+    // starts no further one; the next is stop().
+    void cancel();
+    // Ends the signature under way at once; nothing of it is kept.
+    void stop();
+
+    [[nodiscard]] bool isRunning() const { return run_ != nullptr; }
+    [[nodiscard]] bool isCancelling() const;
+
+Q_SIGNALS:
+    // The snapshot file is written: the run is under way.
+    void started();
+    // Something the user should know about the run as it begins, such as the
+    // encoding its copies are signed in.
+    void noted(const QString& text);
+    // After each published number: position 0..100 and "<done> of <total> processed".
+    void progressed(int position, const QString& status);
+    // A first cancel arrived while the signer works on `serial`.
+    void cancelling(qint64 serial);
+    void finished(const sealmill::PressOutcome& outcome);
+
+private:
+    struct Run;
+
+    void begin();
+    void pressNext();
+    void onPrepared(const SignerError& error);
+    void onSigned(const SignerError& error, const QByteArray& signedCopy);
+    struct Ending;
+    void onDurable();
+    [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);
+    [[nodiscard]] bool reportProgress(qint64 serial);
+    void endRun();
+    void finish(PressResult result, const QString& message = {}, const QString& details = {});
+
+    const PressSettings& settings_;
+    std::unique_ptr<Run> run_;  // everything of the run under way, and only of it
+};
+
+}  // namespace sealmill

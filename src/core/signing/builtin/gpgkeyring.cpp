@@ -1,0 +1,217 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "core/signing/builtin/gpgkeyring.h"
+
+#include <QDir>
+#include <optional>
+
+namespace sealmill {
+
+namespace {
+
+// gpg-error codes in its ERROR status lines, without their source.
+constexpr int kBadPassphrase = 11;
+constexpr int kNoSecretKey = 17;
+constexpr int kInvalidUserId = 37;
+constexpr int kNoPassphrase = 177;
+constexpr int kErrorCodeMask = 0xffff;
+
+// Fields of a colon listing line.
+constexpr int kValidity = 1;
+constexpr int kCreated = 5;
+constexpr int kFingerprint = 9;  // of fpr lines
+constexpr int kUserId = 9;       // of uid lines
+constexpr int kCapabilities = 11;
+constexpr int kToken = 14;
+
+// The most an export may print: far more than any key, little to hold.
+constexpr qsizetype kMebibyte = qsizetype{1024} * 1024;
+constexpr qsizetype kMostExportMebibytes = 16;
+constexpr qsizetype kMostExportBytes = kMostExportMebibytes * kMebibyte;
+
+// Runs gpg in batch mode with its status lines among its messages, `input` on
+// its standard input, its standard output into `output` only. Waits: this
+// runs off the window thread, and ends when the keyring's stop flag is set.
+// The secret key gpg exports is still protected by the pass phrase.
+GpgCall runGpg(const GpgKeyring& keyring, const QStringList& arguments, QByteArrayView input,
+               SecretBytes& output) {
+    QStringList all{QStringLiteral("--batch"), QStringLiteral("--status-fd"), QStringLiteral("2")};
+    if (!keyring.home.isEmpty()) {
+        all << QStringLiteral("--homedir") << keyring.home;
+    }
+    all << arguments;
+    return callGpg(keyring.program, all, input, output,
+                   {keyring.stop, keyring.timeLimit, kMostExportBytes});
+}
+
+// The code of gpg's last ERROR status line, 0 when there is none.
+int statusError(const QByteArray& said) {
+    int code = 0;
+    for (const QByteArray& line : said.split('\n')) {
+        if (line.startsWith("[GNUPG:] ERROR ")) {
+            code = static_cast<int>(line.split(' ').value(3).toLongLong() & kErrorCodeMask);
+        }
+    }
+    return code;
+}
+
+// What gpg said last, for a failure it has no status for.
+QString lastMessage(const GpgCall& run, std::chrono::milliseconds timeLimit) {
+    using Ending = GpgCall::Ending;
+    switch (run.ending) {
+        case Ending::TimedOut:
+            return QStringLiteral("it took longer than %1 s and was ended")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count());
+        case Ending::TooMuchOutput:
+            return QStringLiteral("it printed more than %1 MiB and was ended")
+                .arg(kMostExportMebibytes);
+        case Ending::Stopped:
+            return QStringLiteral("it was stopped");
+        case Ending::NotStarted:
+            return QStringLiteral("it could not be started");
+        case Ending::Exited:
+        case Ending::Signalled:
+            break;
+    }
+    QString message;
+    for (const QByteArray& line : run.said.split('\n')) {
+        if (line.startsWith("gpg: ")) {
+            message = QString::fromLocal8Bit(line.mid(5)).trimmed();
+        }
+    }
+    if (!message.isEmpty()) {
+        return message;
+    }
+    return run.ending == GpgCall::Ending::Exited
+               ? QStringLiteral("it ended with exit code %1").arg(run.exitCode)
+               : QStringLiteral("it was killed");
+}
+
+// A user id as the listing escapes it: \xNN for a colon, a backslash and
+// control characters; the rest is UTF-8.
+QString unescaped(const QByteArray& field) {
+    QByteArray bytes;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        bool ok = false;
+        const int code = field.at(i) == '\\' && field.mid(i + 1, 1) == "x"
+                             ? field.mid(i + 2, 2).toInt(&ok, 16)
+                             : 0;
+        if (ok) {
+            bytes += static_cast<char>(code);
+            i += 3;
+        } else {
+            bytes += field.at(i);
+        }
+    }
+    return QString::fromUtf8(bytes);
+}
+
+KeyPart listedPart(const QList<QByteArray>& fields) {
+    const QByteArray validity = fields.value(kValidity);
+    const QByteArray capabilities = fields.value(kCapabilities);
+    const QByteArray token = fields.value(kToken);
+    KeyPart part;
+    part.created = fields.value(kCreated).toLongLong();
+    part.canSign = capabilities.contains('s');
+    part.usable = !(validity == "i" || validity == "d" || validity == "r" || validity == "e") &&
+                  !capabilities.contains('D');
+    if (token == "#") {
+        part.secret = SecretPart::Missing;
+    } else if (!token.isEmpty() && token != "+") {
+        part.secret = SecretPart::OnCard;  // the card's serial number
+    }
+    return part;
+}
+
+}  // namespace
+
+QString GpgKeyring::folder() const {
+    if (!home.isEmpty()) {
+        return home;
+    }
+    const QString fromEnvironment = qEnvironmentVariable("GNUPGHOME");
+    return fromEnvironment.isEmpty() ? QDir::home().filePath(QStringLiteral(".gnupg"))
+                                     : fromEnvironment;
+}
+
+QList<ListedKey> parseSecretKeyListing(const QByteArray& colons) {
+    QList<ListedKey> keys;
+    for (const QByteArray& line : colons.split('\n')) {
+        const QList<QByteArray> fields = line.split(':');
+        const QByteArray& type = fields.first();
+        if (type == "sec") {
+            keys.append({QString(), {listedPart(fields)}});
+        } else if (keys.isEmpty()) {
+            continue;
+        } else if (type == "ssb") {
+            keys.last().parts.append(listedPart(fields));
+        } else if (type == "fpr" && keys.last().parts.last().fingerprint.isEmpty()) {
+            keys.last().parts.last().fingerprint = QString::fromLatin1(fields.value(kFingerprint));
+        } else if (type == "uid" && keys.last().userId.isEmpty()) {
+            keys.last().userId = unescaped(fields.value(kUserId));
+        }
+    }
+    return keys;
+}
+
+std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, const QString& keyId) {
+    // The system ends every argument at a NUL: gpg would look for another key.
+    if (keyId.contains(QChar::Null)) {
+        return noSuchKey(keyId, keyring.folder());
+    }
+    SecretBytes listing;
+    const GpgCall run = runGpg(keyring,
+                               {QStringLiteral("--with-colons"),
+                                QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
+                               {}, listing);
+    // A listing cut short is not parsed: megabytes of lines cost far more as
+    // a list than as bytes.
+    if (run.ending != GpgCall::Ending::Exited) {
+        return gpgFailed(lastMessage(run, keyring.timeLimit));
+    }
+    const QList<ListedKey> keys = parseSecretKeyListing(listing.view().toByteArray());
+    if (keys.isEmpty()) {
+        const int error = statusError(run.said);
+        if (run.exitCode == 0 || error == kNoSecretKey || error == kInvalidUserId) {
+            return noSuchKey(keyId, keyring.folder());
+        }
+        return gpgFailed(lastMessage(run, keyring.timeLimit));
+    }
+    if (keys.size() > 1) {
+        QStringList lines;
+        for (const ListedKey& key : keys) {
+            lines << key.fingerprint() + QStringLiteral("  ") + key.userId;
+        }
+        return severalKeys(keyId, lines);
+    }
+    const ListedKey& key = keys.first();
+    const std::variant<qsizetype, KeyFailure> part = signingSubkey(key.parts, key.name());
+    if (const auto* failure = std::get_if<KeyFailure>(&part)) {
+        return *failure;
+    }
+    return key;
+}
+
+std::variant<SecretBytes, KeyFailure> exportSecretKey(const GpgKeyring& keyring,
+                                                      const ListedKey& key,
+                                                      const SecretBytes& passPhrase) {
+    SecretBytes exported;
+    const GpgCall run =
+        runGpg(keyring,
+               {QStringLiteral("--pinentry-mode"), QStringLiteral("loopback"),
+                QStringLiteral("--passphrase-fd"), QStringLiteral("0"),
+                QStringLiteral("--export-secret-keys"), QStringLiteral("--"), key.fingerprint()},
+               passPhrase.view(), exported);
+    if (run.ending == GpgCall::Ending::Exited && run.exitCode == 0 && !exported.isEmpty()) {
+        return exported;
+    }
+    const int error = run.ending == GpgCall::Ending::Exited ? statusError(run.said) : 0;
+    if (error == kBadPassphrase || error == kNoPassphrase) {
+        return wrongPassPhrase(key.name());
+    }
+    return gpgFailed(lastMessage(run, keyring.timeLimit));
+}
+
+}  // namespace sealmill

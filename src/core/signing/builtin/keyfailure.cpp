@@ -1,0 +1,84 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "core/signing/builtin/keyfailure.h"
+
+namespace sealmill {
+
+namespace {
+
+QString listed(const QStringList& keys) {
+    return QStringLiteral("\n  ") + keys.join(QStringLiteral("\n  "));
+}
+
+}  // namespace
+
+KeyFailure noSuchKey(const QString& keyId, const QString& where) {
+    return {
+        KeyProblem::NoSuchKey,
+        QStringLiteral("No secret key matches \"%1\" in the GnuPG keyring %2").arg(keyId, where)};
+}
+
+KeyFailure severalKeys(const QString& keyId, const QStringList& keys) {
+    return {KeyProblem::SeveralKeys,
+            QStringLiteral("Several secret keys match \"%1\"; give the fingerprint of the one to "
+                           "sign with:%2")
+                .arg(keyId, listed(keys))};
+}
+
+KeyFailure severalKeysInFile(const QString& path, const QStringList& keys) {
+    return {KeyProblem::SeveralKeys,
+            QStringLiteral("%1 holds several secret keys; export the one to sign with into a "
+                           "file of its own:%2")
+                .arg(path, listed(keys))};
+}
+
+KeyFailure wrongPassPhrase(const QString& key) {
+    return {KeyProblem::WrongPassPhrase, QStringLiteral("Wrong pass phrase for %1").arg(key)};
+}
+
+KeyFailure onSmartcard(const QString& key) {
+    return {KeyProblem::OnSmartcard,
+            QStringLiteral("The secret signing key of %1 is on a smartcard, which the built-in "
+                           "signer cannot use; sign through a signer program (pgpgpg) instead")
+                .arg(key)};
+}
+
+KeyFailure cannotSign(const QString& key) {
+    return {KeyProblem::CannotSign,
+            QStringLiteral("%1 cannot sign: it has no signing key that is not expired or revoked")
+                .arg(key)};
+}
+
+KeyFailure secretNotHere(const QString& key) {
+    return {KeyProblem::CannotSign,
+            QStringLiteral("%1 cannot sign here: the secret part of its signing key is not on "
+                           "this computer")
+                .arg(key)};
+}
+
+KeyFailure cannotUnlock(const QString& key, const QString& reason) {
+    return {KeyProblem::CannotSign, QStringLiteral("%1 cannot be unlocked: %2").arg(key, reason)};
+}
+
+KeyFailure gpgNotInstalled() {
+    return {KeyProblem::GpgNotInstalled,
+            QStringLiteral("gpg is not installed: the built-in signer reads the key from your "
+                           "GnuPG keyring (Debian package gnupg)")};
+}
+
+KeyFailure gpgFailed(const QString& said) {
+    return {KeyProblem::GpgFailed, QStringLiteral("gpg failed: %1").arg(said)};
+}
+
+KeyFailure keyFileUnreadable(const QString& path) {
+    return {KeyProblem::KeyFileUnusable, QStringLiteral("Cannot read key file %1").arg(path)};
+}
+
+KeyFailure keyFileHoldsNoKey(const QString& path) {
+    return {KeyProblem::KeyFileUnusable,
+            QStringLiteral("%1 holds no OpenPGP secret key").arg(path)};
+}
+
+}  // namespace sealmill

@@ -1,0 +1,146 @@
+// SPDX-FileCopyrightText: 2026 The Sealmill developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "core/signing/program/programsigner.h"
+#include "pressrig.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QtTest>
+#include <csignal>
+
+using namespace sealmill;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One run of one signature through the real launch, waited for from the event loop.
+SignerError signOnce(ProgramSigner& signer, const SigningTask& task,
+                     const QByteArray& passPhrase = {}, bool stop = false) {
+    std::optional<SignerError> prepared;
+    QObject::connect(&signer, &Signer::prepared, &signer,
+                     [&prepared](const SignerError& error) { prepared = error; });
+    signer.prepare({{}, SecretBytes(passPhrase)});
+    if (!prepared || prepared->failed()) {
+        return prepared.value_or(SignerError{u"not prepared at once"_s, {}});
+    }
+    std::optional<SignerError> ended;
+    QObject::connect(&signer, &Signer::signingEnded, &signer,
+                     [&ended](const SignerError& error) { ended = error; });
+    signer.sign(task);
+    if (stop) {
+        signer.stop();
+    }
+    if (!QTest::qWaitFor([&ended] { return ended.has_value(); }, 20000)) {
+        return {u"never ended"_s, {}};
+    }
+    return *ended;
+}
+
+}  // namespace
+
+class TestProgramSigner : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void judgesTheSigner_data() {
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<QString>("message");  // empty: success
+        const auto row = [](const char* name, const QByteArray& setting, const char* message) {
+            QTest::newRow(name) << setting << QString::fromLatin1(message);
+        };
+        row("exit 11", "EXIT=11", "Error 11 occured:\rNONEXIST_KEY_ERROR");
+        row("exit 127 is success", "EXIT=127", "");
+        row("signal 9", "SIGNAL=9", "The signer was ended by signal 9 (Killed).");
+        row("stopped while it hangs", "SLEEP_MS=60000",
+            "The signer was ended by signal 15 (Terminated).");
+        row("megabytes on both streams", "EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x'),
+            "Error 23 occured:\rCOMPRESS_ERROR");
+        row("input is empty", "READ_STDIN=1;EXIT=3", "Error 3 occured:\rUNKNOWN_FILE_ERROR");
+        row("cannot start", "PROGRAM=/no/PGP", "Error -1 occured:\rsigner could not be started");
+        // The system ends an argument at a NUL: the signer would get another pass phrase.
+        row("NUL in the pass phrase", "NUL",
+            "The pass phrase holds a NUL character, which no signer can take");
+    }
+    void judgesTheSigner() {
+        QFETCH(QByteArray, setting);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        SigningTask task;
+        task.program =
+            setting.startsWith("PROGRAM") ? u"/no/PGP"_s : QStringLiteral(SEALMILL_FAKE_SIGNER);
+        task.workFile = dir.filePath(u"Sealmill5.tmp"_s);
+        task.signedFile = dir.filePath(u"out 5"_s);
+        task.keyId = u"k \"q\""_s;
+        // Each value is one argument, byte for byte.
+        const QByteArray passPhrase =
+            "\tp -o x\x1b[2J\r\x7f\xc2\xa0 "_ba + (setting == "NUL" ? "\0"_ba : ""_ba);
+        const FakeSignerSettings settings(setting +
+                                          ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
+        // Whatever this process reads from is not the signer's to read.
+        QFile typed(dir.filePath(u"typed"_s));
+        QVERIFY(typed.open(QIODevice::ReadWrite) && typed.write("typed\n") == 6 && typed.seek(0));
+        const int ownInput = ::dup(STDIN_FILENO);
+        ::dup2(typed.handle(), STDIN_FILENO);
+        ProgramSigner signer;
+        const SignerError error = signOnce(signer, task, passPhrase, setting.startsWith("SLEEP"));
+        ::dup2(ownInput, STDIN_FILENO);
+        ::close(ownInput);
+        QCOMPARE(error.message, message);
+        QVERIFY2(error.details.size() <= 4096, "the signer's output is kept to its last lines");
+        QVERIFY(!setting.startsWith("EXIT=23") || error.details.endsWith(u"xxx"_s));
+        QVERIFY(!setting.startsWith("READ_STDIN") || error.details == u"stdin:0\n"_s);
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie left
+        const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
+                                "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
+                                "\x1f-z\x1f\tp -o x\x1b[2J\r\x7f\xc2\xa0 \x1f+BATCHMODE\n";
+        QCOMPARE(contents(dir.filePath(u"log"_s)),
+                 message.contains(u"-1") || message.contains(u" 15 (") || message.contains(u"NUL")
+                     ? QByteArray("<missing>")
+                     : args);
+    }
+
+    // The signer runs where the caller stands, in a process group of its own
+    // with no signal blocked or ignored (whatever the caller blocks or
+    // ignores), sees none of the launch's descriptors, and is done with once it
+    // exits, even while a process it started still holds its output pipe.
+    void startsCleanInTheCallersDirectory() {
+        QTemporaryDir dir;
+        const QString release = dir.filePath(u"release"_s);
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const FakeSignerSettings report("REPORT=" + QFile::encodeName(release) + ";EXIT=3");
+        sigset_t blocked;
+        sigset_t old;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGINT);
+        sigprocmask(SIG_BLOCK, &blocked, &old);
+        const auto oldTerm = std::signal(SIGTERM, SIG_IGN);
+        ProgramSigner signer;
+        SigningTask task;
+        task.program = QStringLiteral(SEALMILL_FAKE_SIGNER);
+        const SignerError error = signOnce(signer, task);
+        sigprocmask(SIG_SETMASK, &old, nullptr);
+        std::signal(SIGTERM, oldTerm);
+        QDir::setCurrent(cwd);
+        const bool holderAlive = !QFile::exists(release + u".gone"_s);
+        QFile(release).open(QIODevice::WriteOnly);
+
+        QVERIFY(holderAlive);
+        QVERIFY2(error.message.startsWith(u"Error 3 occured"_s), qPrintable(error.message));
+        const QStringList lines = error.details.split(u'\n');
+        QVERIFY2(lines.contains(u"cwd:"_s + QFileInfo(dir.path()).canonicalFilePath()),
+                 qPrintable(error.details));
+        QVERIFY2(lines.contains(u"leaked:0"_s) && lines.contains(u"leader:1"_s),
+                 qPrintable(error.details));
+        // The C library keeps two real-time signals of its own out of reach.
+        for (const QString& mask : {u"sigblk:"_s, u"sigign:"_s}) {
+            const QString line = lines.filter(mask).value(0);
+            QVERIFY2((line.mid(7).toULongLong(nullptr, 16) & 0x7FFFFFFF) == 0, qPrintable(line));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramSigner)
+#include "tst_programsigner.moc"
