@@ -396,10 +396,6 @@ bool PressJob::reportProgress(qint64 serial) {
     return true;
 }
 
-bool PressJob::isCancelling() const {
-    return run_ && run_->cancelRequested;
-}
-
 void PressJob::cancel() {
     if (!isRunning()) {
         return;

@@ -82,7 +82,6 @@ public:
     void stop();
 
     [[nodiscard]] bool isRunning() const { return run_ != nullptr; }
-    [[nodiscard]] bool isCancelling() const;
 
 Q_SIGNALS:
     // The snapshot file is written: the run is under way.
