@@ -38,7 +38,7 @@ void BuiltinSigner::prepare(SigningSetup setup) {
         try {
             auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
-                error.message = failure->message;
+                error = {failure->message, failure->details};
             } else {
                 key_ = std::move(std::get<std::unique_ptr<SigningKey>>(loaded));
                 signer_ = key_->newSigner();
