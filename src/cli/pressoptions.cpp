@@ -70,7 +70,10 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
             .arg(kDefaultPattern),
         QStringLiteral("pattern"), kDefaultPattern);
     const QCommandLineOption key({QStringLiteral("k"), QStringLiteral("key")},
-                                 QStringLiteral("Identifier of the signing key."),
+                                 QStringLiteral("Identifier of the signing key; a key id or "
+                                                "fingerprint with \"!\" names exactly that key "
+                                                "or subkey (not needed with --key-file or "
+                                                "--dry-run)."),
                                  QStringLiteral("id"));
     const QCommandLineOption signer(
         {QStringLiteral("s"), QStringLiteral("signer")},

@@ -6,6 +6,7 @@
 
 #include "core/platform/secretbytes.h"
 #include "core/sealmillerror.h"
+#include "core/signing/builtin/rnplog.h"
 #include "core/signing/builtin/signingkey.h"
 
 #include <system_error>
@@ -13,6 +14,8 @@
 namespace sealmill {
 
 BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
+    // Here, before the worker thread exists, not while other threads write.
+    RnpLog::route();
 }
 
 BuiltinSigner::~BuiltinSigner() {
