@@ -84,7 +84,7 @@ QString lastMessage(const GpgCall& run, std::chrono::milliseconds timeLimit) {
     QString message;
     for (const QByteArray& line : run.said.split('\n')) {
         if (line.startsWith("gpg: ")) {
-            message = QString::fromLocal8Bit(line.mid(5)).trimmed();
+            message = decodeLocal(line.mid(5)).trimmed();
         }
     }
     if (!message.isEmpty()) {
