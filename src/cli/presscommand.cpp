@@ -64,7 +64,7 @@ int dryRun(const PressOptions& options, const QString& outputDir, qint32 first, 
         const QString path = sealmill::outputFilePath(outputDir, options.namePattern, n);
         const bool exists = sealmill::isNameTaken(path);
         anyExists = anyExists || exists;
-        out << (exists ? "exists  " : "new     ") << path << '\n';
+        out << (exists ? "exists  " : "new     ") << sealmill::showLocal(path) << '\n';
     }
     out.flush();
     return anyExists ? kExitOutputExists : kExitPressed;

@@ -70,7 +70,10 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
             .arg(kDefaultPattern),
         QStringLiteral("pattern"), kDefaultPattern);
     const QCommandLineOption key({QStringLiteral("k"), QStringLiteral("key")},
-                                 QStringLiteral("Identifier of the signing key."),
+                                 QStringLiteral("Identifier of the signing key; a key id or "
+                                                "fingerprint with \"!\" names exactly that key "
+                                                "or subkey (not needed with --key-file or "
+                                                "--dry-run)."),
                                  QStringLiteral("id"));
     const QCommandLineOption signer(
         {QStringLiteral("s"), QStringLiteral("signer")},
@@ -123,10 +126,20 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         return {std::nullopt, kExitUsage,
                 usageError(QStringLiteral("give --signer or --builtin-signer, not both"))};
     }
+    // A dry run signs nothing, so it needs no key.
     for (const auto* required : {&templateFile, &from, &to, &key}) {
-        if (!parser.isSet(*required) && !(required == &key && parser.isSet(keyFile))) {
+        if (!parser.isSet(*required) &&
+            !(required == &key && (parser.isSet(keyFile) || parser.isSet(dryRun)))) {
             return {std::nullopt, kExitUsage,
                     usageError(QStringLiteral("missing --%1").arg(required->names().constLast()))};
+        }
+    }
+    // An empty name would only meet the file system's own complaint.
+    for (const auto* path : {&templateFile, &signer, &keyFile, &passFile}) {
+        if (parser.isSet(*path) && parser.value(*path).isEmpty()) {
+            return {std::nullopt, kExitUsage,
+                    usageError(QStringLiteral("--%1 needs a %2, not an empty text")
+                                   .arg(path->names().constLast(), path->valueName()))};
         }
     }
 

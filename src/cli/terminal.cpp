@@ -4,6 +4,8 @@
 
 #include "terminal.h"
 
+#include "core/platform/systemencoding.h"
+
 #include <QFile>
 #include <QScopeGuard>
 #include <algorithm>
@@ -52,7 +54,7 @@ std::optional<sealmill::SecretBytes> readLineFromFd(int fd, qsizetype limit) {
 }
 
 int openForReading(const QString& path) {
-    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    return ::open(sealmill::encodeLocal(path).constData(), O_RDONLY | O_CLOEXEC);
 }
 
 void closeDescriptor(int fd) {
@@ -77,7 +79,7 @@ std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt, qs
 }
 
 void writeError(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = sealmill::showLocal(text).toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }

@@ -30,6 +30,7 @@ void closeDescriptor(int fd);
 [[nodiscard]] std::optional<sealmill::SecretBytes> promptWithoutEcho(const QString& prompt,
                                                                      qsizetype limit);
 
-void writeError(const QString& text);  // to standard error, as is
+// To standard error, as is but for bytes that are not UTF-8, shown as \xNN.
+void writeError(const QString& text);
 
 }  // namespace terminal

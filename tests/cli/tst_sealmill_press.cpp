@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QtTest>
+#include <array>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -314,23 +315,78 @@ private Q_SLOTS:
                  "new     out/Sealmilled-file-1.txt\nnew     out/Sealmilled-file-2.txt\n");
     }
 
-    // Bytes that are not UTF-8 in the key, the name pattern and the pass
-    // phrase reach the signer and the file system unchanged.
+    // Everything sealmill-press prints for runs that end before they begin,
+    // and nothing else: no warning of a library's own. Bytes that are not
+    // UTF-8 show as \xNN.
+    void wholeMessages_data() {
+        QTest::addColumn<QString>("words");  // for sh: $(printf ...) makes any bytes
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed");
+        const QString rest = u" --key K --signer " SEALMILL_FAKE_SIGNER " --output out"_s;
+        QTest::newRow("empty template name")
+            << u"--template '' --from 1 --to 2 --passphrase-file pass.txt"_s + rest << 2
+            << u"sealmill-press: --template needs a file, not an empty text\n"
+               "Try 'sealmill-press --help' for more information.\n"_s;
+        QTest::newRow("template name not UTF-8")
+            << u"--template $(printf 'n\\351.txt') --from 1 --to 2 --passphrase-file pass.txt"_s +
+                   rest
+            << 6 << u"sealmill-press: Cannot open file n\\xe9.txt.\n"_s;
+        QTest::newRow("dry run without a key")
+            << u"--template offer.txt --from 1 --to 2 --output out --dry-run"_s << 0
+            << u"new     out/Sealmilled-file-1.txt\nnew     out/Sealmilled-file-2.txt\n"_s;
+    }
+    void wholeMessages() {
+        QFETCH(QString, words);
+        Workspace ws;
+        QProcess process;
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(u"/bin/sh"_s,
+                      {u"-c"_s, u"exec \"$0\" "_s + words, QStringLiteral(SEALMILL_PRESS)});
+        QVERIFY(process.waitForFinished(20000));
+        QTEST(process.exitCode(), "status");
+        QTEST(QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()),
+              "printed");
+    }
+
+    // Bytes that are not UTF-8 in every path option, the key, the name
+    // pattern and the pass phrase reach the signer and the file system
+    // unchanged.
     void bytesPassThrough() {
         Workspace ws;
         writeFile(u"pass.txt"_s, "p\xe4ss\n");
-        QStringList arguments = args(u"1 1"_s);
-        arguments.replace(arguments.indexOf(u"Ann Key"_s), u"$(printf 'k\\344y')"_s);
-        arguments << u"--name"_s << u"$(printf 'n\\351@SERIAL@')"_s;
+        QVERIFY(::mkdir("\xf6ut", 0700) == 0);
+        // A signer that takes its paths as bytes, as every program is given them.
+        const QByteArray signer =
+            "#!/bin/sh\nprintf '%s %s' \"$4\" \"$8\" > call.txt\ncp \"$2\" \"$6\"\n";
+        const int fd = ::open("s\xefgner", O_WRONLY | O_CREAT | O_EXCL, 0700);
+        QVERIFY(fd >= 0 && ::write(fd, signer.constData(), signer.size()) == signer.size());
+        ::close(fd);
+        QVERIFY(::link("offer.txt", "t\xe9mplate") == 0);
+        QVERIFY(::link("pass.txt", "p\xe4ss") == 0);
         QProcess process;
-        process.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$0\" "_s + arguments.join(u' '),
-                                     QStringLiteral(SEALMILL_PRESS)});
+        process.start(u"/bin/sh"_s,
+                      {u"-c"_s,
+                       u"exec \"$0\" --from 1 --to 1 --template \"$(printf 't\\351mplate')\" "
+                       "--key \"$(printf 'k\\344y')\" --signer \"$(printf 's\\357gner')\" "
+                       "--output \"$(printf '\\366ut')\" --passphrase-file \"$(printf "
+                       "'p\\344ss')\" --name \"$(printf 'n\\351@SERIAL@')\""_s,
+                       QStringLiteral(SEALMILL_PRESS)});
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitCode(), 0);
-        const QByteArrayList call = ws.calls().value(0).split('\x1f');
-        QCOMPARE(call.value(3) + ' ' + call.value(7), "k\xe4y p\xe4ss");
-        QVERIFY(::unlink("out/n\xe9"
-                         "1") == 0);  // also a name QTemporaryDir cannot remove
+        QCOMPARE(contents(u"call.txt"_s), "k\xe4y p\xe4ss");
+        // Also names QTemporaryDir cannot remove.
+        const int copy = ::open(
+            "\xf6ut/n\xe9"
+            "1",
+            O_RDONLY);
+        std::array<char, 8> start{};
+        QVERIFY(copy >= 0 && ::read(copy, start.data(), start.size()) == 8);
+        ::close(copy);
+        QCOMPARE(QByteArray(start.data(), 8), "Offer 1 ");
+        QVERIFY(::unlink("\xf6ut/n\xe9"
+                         "1") == 0);
+        QVERIFY(::rmdir("\xf6ut") == 0 && ::unlink("s\xefgner") == 0 &&
+                ::unlink("t\xe9mplate") == 0 && ::unlink("p\xe4ss") == 0);
     }
 
     // The order in which sealmill-press puts copies on disk and publishes

@@ -6,7 +6,8 @@
 
 #include "core/platform/systemencoding.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <QByteArrayList>
 #include <algorithm>
 #include <climits>
 
@@ -37,16 +38,24 @@ bool fitsPathLimits(const QString& path) {
                         [](const QByteArray& part) { return part.size() > NAME_MAX; });
 }
 
+namespace {
+
+// The path's own bytes, as fitsPathLimits counts them: Qt's file classes
+// would change those that are not UTF-8.
+bool statOf(const QString& path, struct stat& status) {
+    return !path.isEmpty() && ::stat(encodeLocal(path).constData(), &status) == 0;
+}
+
+}  // namespace
+
 bool isExistingFile(const QString& path) {
-    if (path.isEmpty()) {
-        return false;
-    }
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    struct stat status {};
+    return statOf(path, status) && !S_ISDIR(status.st_mode);
 }
 
 bool isExistingDirectory(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    struct stat status {};
+    return statOf(path, status) && S_ISDIR(status.st_mode);
 }
 
 }  // namespace sealmill

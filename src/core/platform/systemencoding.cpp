@@ -100,6 +100,18 @@ QByteArray encodeLocal(QStringView text) {
     return bytes;
 }
 
+QString showLocal(QStringView text) {
+    QString shown;
+    shown.reserve(text.size());
+    encodePieces(text, [&shown](const QByteArray& piece) {
+        const bool escaped = piece.size() == 1 && static_cast<unsigned char>(piece.front()) >= 0x80;
+        shown += escaped ? QStringLiteral("\\x%1").arg(static_cast<unsigned char>(piece.front()), 2,
+                                                       16, QLatin1Char('0'))
+                         : QString::fromUtf8(piece);
+    });
+    return shown;
+}
+
 SecretBytes encodeLocalSecret(QStringView text) {
     SecretBytes bytes;
     encodePieces(text, [&bytes](QByteArray piece) {

@@ -23,4 +23,8 @@ namespace sealmill {
 // The same into wiped memory; every buffer on the way is zeroed.
 [[nodiscard]] SecretBytes encodeLocalSecret(QStringView text);
 
+// For showing: each byte that decodeLocal kept as U+DC80 + byte becomes the
+// text "\xNN"; the rest is left as it is.
+[[nodiscard]] QString showLocal(QStringView text);
+
 }  // namespace sealmill

@@ -7,6 +7,9 @@
 #include "core/platform/pathrules.h"
 #include "core/text/placeholder.h"
 
+#include <QDir>
+#include <QRegularExpression>
+
 namespace sealmill {
 
 QString outputDirectory(const QString& text) {
@@ -35,6 +38,13 @@ QString signedFilePath(const QString& outputDir, qint64 serial) {
 
 QString snapshotPath(const QString& outputDir) {
     return outputDir + QStringLiteral("SealmillTemplate.tmp");
+}
+
+bool isTemporaryName(const QString& name) {
+    static const QRegularExpression kTemporary(
+        QStringLiteral(R"(^Sealmill(\d+|\d+\.signed|Template)\.tmp$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return kTemporary.match(QDir::cleanPath(name)).hasMatch();
 }
 
 }  // namespace sealmill

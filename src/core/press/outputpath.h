@@ -26,4 +26,9 @@ namespace sealmill {
 [[nodiscard]] QString signedFilePath(const QString& outputDir, qint64 serial);
 [[nodiscard]] QString snapshotPath(const QString& outputDir);
 
+// True when `name`, a path relative to the output directory, leads to one of
+// those names in the directory itself, in any mix of capitals (a file system
+// may ignore case).
+[[nodiscard]] bool isTemporaryName(const QString& name);
+
 }  // namespace sealmill

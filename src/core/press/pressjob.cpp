@@ -34,6 +34,13 @@ QString missingOutputMessage(const QString& output) {
         .arg(output);
 }
 
+QString temporaryNameMessage(const QString& pattern, const QString& name) {
+    return QStringLiteral(
+               "The file name pattern %1 makes names (%2) that the press uses for its "
+               "own temporary files; choose another pattern")
+        .arg(pattern, name);
+}
+
 // Why a temporary name can be taken when a run begins.
 const QString kLeftoverExplained = QStringLiteral(
     "Another press run is using this folder, or an earlier one was killed before it could "
@@ -158,6 +165,12 @@ void PressJob::begin() {
     }
     const std::optional<qint32> from = readSerialField(settings_.serialFromText());
     const std::optional<qint32> to = readSerialField(settings_.serialToText());
+    // Which number makes the name does not matter: only its digits differ.
+    if (const QString name = outputFilePath({}, settings_.namePattern(), from.value_or(1));
+        isTemporaryName(name)) {
+        finish(PressResult::Refused, temporaryNameMessage(settings_.namePattern(), name));
+        return;
+    }
     try {
         run.copies.emplace(run.templateText);
         run.templateText = {};
@@ -234,9 +247,12 @@ void PressJob::pressNext() {
     // only once signed.
     const QString outputPath = run.folder->pathOf(run.outputName);
     const bool fits = fitsPathLimits(outputPath);
-    if (run.outputName.contains(QChar::Null) || !fits) {
+    if (run.outputName.contains(QChar::Null) || !fits || isTemporaryName(run.outputName)) {
         finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputPath),
-               fits ? QString() : QString(kOutputPathTooLong));
+               !fits ? QString(kOutputPathTooLong)
+               : isTemporaryName(run.outputName)
+                   ? temporaryNameMessage(settings_.namePattern(), run.outputName)
+                   : QString());
         return;
     }
     try {

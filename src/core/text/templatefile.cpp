@@ -4,6 +4,7 @@
 
 #include "core/text/templatefile.h"
 
+#include "core/platform/systemencoding.h"
 #include "core/sealmillerror.h"
 
 #include <QFile>
@@ -199,7 +200,7 @@ namespace {
 // `pipesToo` a pipe, FIFO or device, whose reads then wait in waitForPipe().
 bool openWithoutWaiting(QFile& file, bool pipesToo) {
     const int fd =
-        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ::open(encodeLocal(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
     if (fd < 0 || ::fstat(fd, &status) != 0 ||
         !(S_ISREG(status.st_mode) ||
@@ -300,7 +301,7 @@ SealmillError cannotCreate(const QString& path) {
 // Opening a FIFO that nobody reads would wait for a reader for ever; without
 // waiting it fails at once instead. Writes then block as usual.
 bool openInPlace(QFile& file) {
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+    const int fd = ::open(encodeLocal(file.fileName()).constData(),
                           O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;

@@ -6,6 +6,7 @@
 
 #include "core/platform/secretbytes.h"
 #include "core/sealmillerror.h"
+#include "core/signing/builtin/rnplog.h"
 #include "core/signing/builtin/signingkey.h"
 
 #include <system_error>
@@ -13,6 +14,8 @@
 namespace sealmill {
 
 BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
+    // Here, before the worker thread exists, not while other threads write.
+    RnpLog::route();
 }
 
 BuiltinSigner::~BuiltinSigner() {
@@ -38,7 +41,7 @@ void BuiltinSigner::prepare(SigningSetup setup) {
         try {
             auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
-                error.message = failure->message;
+                error = {failure->message, failure->details};
             } else {
                 key_ = std::move(std::get<std::unique_ptr<SigningKey>>(loaded));
                 signer_ = key_->newSigner();

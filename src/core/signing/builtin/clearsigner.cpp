@@ -6,6 +6,7 @@
 
 #include "core/sealmillerror.h"
 #include "core/signing/builtin/rnpcontext.h"
+#include "core/signing/builtin/rnplog.h"
 
 #include <utility>
 
@@ -32,10 +33,11 @@ bool gpgVerifies(QByteArrayView signedText) {
     return true;
 }
 
-void check(rnp_result_t result) {
+void check(rnp_result_t result, const RnpLog& log) {
     if (result != RNP_SUCCESS) {
         throw SealmillError(QStringLiteral("Signing failed: %1")
-                                .arg(QString::fromUtf8(rnp_result_to_string(result))));
+                                .arg(QString::fromUtf8(rnp_result_to_string(result))),
+                            log.lines());
     }
 }
 
@@ -49,12 +51,13 @@ struct ClearSigner::Rnp {
 ClearSigner::ClearSigner(const SecretBytes& packets, const SecretBytes& password,
                          const QString& fingerprint, QByteArray hash)
     : rnp_(std::make_unique<Rnp>()), hash_(std::move(hash)) {
+    const RnpLog log;
     rnp_->context = newRnpContext();
     if (loadKeys(rnp_->context.get(), packets.view())) {
         rnp_->key = locateKey(rnp_->context.get(), fingerprint);
     }
     if (!rnp_->key || rnp_key_unlock(rnp_->key.get(), password.constData()) != RNP_SUCCESS) {
-        throw SealmillError(QStringLiteral("Cannot unlock the key for signing"));
+        throw SealmillError(QStringLiteral("Cannot unlock the key for signing"), log.lines());
     }
 }
 
@@ -68,25 +71,27 @@ QByteArray ClearSigner::clearSign(QByteArrayView text) {
     } else if (text.endsWith('\n')) {
         text.chop(1);
     }
+    const RnpLog log;
     static constexpr uint8_t kNoText = 0;  // RNP takes no null buffer, even an empty one
     rnp_input_t input = nullptr;
     check(rnp_input_from_memory(
-        &input, text.isEmpty() ? &kNoText : reinterpret_cast<const uint8_t*>(text.data()),
-        static_cast<size_t>(text.size()), false));
+              &input, text.isEmpty() ? &kNoText : reinterpret_cast<const uint8_t*>(text.data()),
+              static_cast<size_t>(text.size()), false),
+          log);
     const RnpInput ownedInput(input);
     rnp_output_t output = nullptr;
-    check(rnp_output_to_memory(&output, 0));
+    check(rnp_output_to_memory(&output, 0), log);
     const RnpOutput ownedOutput(output);
     rnp_op_sign_t operation = nullptr;
-    check(rnp_op_sign_cleartext_create(&operation, rnp_->context.get(), input, output));
+    check(rnp_op_sign_cleartext_create(&operation, rnp_->context.get(), input, output), log);
     const RnpSigning ownedOperation(operation);
     rnp_op_sign_signature_t signature = nullptr;
-    check(rnp_op_sign_add_signature(operation, rnp_->key.get(), &signature));
-    check(rnp_op_sign_signature_set_hash(signature, hash_.constData()));
-    check(rnp_op_sign_execute(operation));
+    check(rnp_op_sign_add_signature(operation, rnp_->key.get(), &signature), log);
+    check(rnp_op_sign_signature_set_hash(signature, hash_.constData()), log);
+    check(rnp_op_sign_execute(operation), log);
     uint8_t* signedText = nullptr;
     size_t length = 0;
-    check(rnp_output_memory_get_buf(output, &signedText, &length, false));
+    check(rnp_output_memory_get_buf(output, &signedText, &length, false), log);
     const QByteArrayView result(signedText, static_cast<qsizetype>(length));
     if (!gpgVerifies(result)) {
         throw SealmillError(QStringLiteral("A line of the text is too long for a clear signature "

@@ -4,8 +4,11 @@
 
 #include "core/signing/builtin/gpgkeyring.h"
 
-#include <QDir>
-#include <optional>
+#include "core/platform/systemencoding.h"
+
+#include <pwd.h>
+#include <unistd.h>
+#include <array>
 
 namespace sealmill {
 
@@ -30,6 +33,9 @@ constexpr int kToken = 14;
 constexpr qsizetype kMebibyte = qsizetype{1024} * 1024;
 constexpr qsizetype kMostExportMebibytes = 16;
 constexpr qsizetype kMostExportBytes = kMostExportMebibytes * kMebibyte;
+
+// Room for one account's entry in the user database.
+constexpr size_t kAccountBufferBytes = 16384;
 
 // Runs gpg in batch mode with its status lines among its messages, `input` on
 // its standard input, its standard output into `output` only. Waits: this
@@ -78,7 +84,7 @@ QString lastMessage(const GpgCall& run, std::chrono::milliseconds timeLimit) {
     QString message;
     for (const QByteArray& line : run.said.split('\n')) {
         if (line.startsWith("gpg: ")) {
-            message = QString::fromLocal8Bit(line.mid(5)).trimmed();
+            message = decodeLocal(line.mid(5)).trimmed();
         }
     }
     if (!message.isEmpty()) {
@@ -131,9 +137,21 @@ QString GpgKeyring::folder() const {
     if (!home.isEmpty()) {
         return home;
     }
-    const QString fromEnvironment = qEnvironmentVariable("GNUPGHOME");
-    return fromEnvironment.isEmpty() ? QDir::home().filePath(QStringLiteral(".gnupg"))
-                                     : fromEnvironment;
+    if (const QByteArray fromEnvironment = qgetenv("GNUPGHOME"); !fromEnvironment.isEmpty()) {
+        return decodeLocal(fromEnvironment);
+    }
+    // As gpg finds "~": HOME, else the account's home folder.
+    QByteArray userHome = qgetenv("HOME");
+    if (userHome.isEmpty()) {
+        passwd account{};
+        passwd* found = nullptr;
+        std::array<char, kAccountBufferBytes> buffer{};
+        if (::getpwuid_r(::getuid(), &account, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && found->pw_dir != nullptr) {
+            userHome = found->pw_dir;
+        }
+    }
+    return userHome.isEmpty() ? QString() : decodeLocal(userHome) + QStringLiteral("/.gnupg");
 }
 
 QList<ListedKey> parseSecretKeyListing(const QByteArray& colons) {
@@ -187,7 +205,10 @@ std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, con
         return severalKeys(keyId, lines);
     }
     const ListedKey& key = keys.first();
-    const std::variant<qsizetype, KeyFailure> part = signingSubkey(key.parts, key.name());
+    const QString exactId = exactKeyId(keyId);
+    const std::variant<qsizetype, KeyFailure> part =
+        exactId.isEmpty() ? signingSubkey(key.parts, key.name())
+                          : namedSigningPart(key.parts, exactId, key.name());
     if (const auto* failure = std::get_if<KeyFailure>(&part)) {
         return *failure;
     }

@@ -29,7 +29,7 @@ struct GpgKeyring {
     // could wait for takes this long.
     std::chrono::milliseconds timeLimit = kGpgTimeLimit;
 
-    // The keyring's folder, for messages.
+    // The keyring's folder, for messages; empty when no home folder is known.
     [[nodiscard]] QString folder() const;
 };
 
@@ -47,7 +47,8 @@ struct ListedKey {
 
 // The one secret key that `keyId` (user id, e-mail, key id or fingerprint, as
 // gpg takes them) names; none, several, one on a card and one that cannot sign
-// are refused.
+// are refused. A key id or fingerprint with "!" signs with that very key or
+// subkey, which must be able to sign.
 [[nodiscard]] std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring,
                                                                 const QString& keyId);
 

@@ -15,6 +15,12 @@ QString listed(const QStringList& keys) {
 }  // namespace
 
 KeyFailure noSuchKey(const QString& keyId, const QString& where) {
+    if (where.isEmpty()) {
+        return {KeyProblem::NoSuchKey,
+                QStringLiteral("No secret key matches \"%1\": no GnuPG keyring is known, as no "
+                               "home folder is (set GNUPGHOME or HOME)")
+                    .arg(keyId)};
+    }
     return {
         KeyProblem::NoSuchKey,
         QStringLiteral("No secret key matches \"%1\" in the GnuPG keyring %2").arg(keyId, where)};
@@ -51,6 +57,17 @@ KeyFailure cannotSign(const QString& key) {
                 .arg(key)};
 }
 
+KeyFailure partCannotSign(const QString& part, const QString& key) {
+    return {KeyProblem::CannotSign,
+            QStringLiteral("%1! names a key of %2 that cannot sign: it is not a signing key, or "
+                           "it is expired or revoked; give another one, or the key without \"!\"")
+                .arg(part, key)};
+}
+
+KeyFailure noSuchPart(const QString& part, const QString& key) {
+    return {KeyProblem::NoSuchKey, QStringLiteral("%1 has no key or subkey %2").arg(key, part)};
+}
+
 KeyFailure secretNotHere(const QString& key) {
     return {KeyProblem::CannotSign,
             QStringLiteral("%1 cannot sign here: the secret part of its signing key is not on "
@@ -74,6 +91,14 @@ KeyFailure gpgFailed(const QString& said) {
 
 KeyFailure keyFileUnreadable(const QString& path) {
     return {KeyProblem::KeyFileUnusable, QStringLiteral("Cannot read key file %1").arg(path)};
+}
+
+KeyFailure keyFileTooLarge(const QString& path, qint64 mostMebibytes) {
+    return {KeyProblem::KeyFileUnusable,
+            QStringLiteral("Key file %1 is too large: a file of exported secret keys may hold "
+                           "%2 MiB at most")
+                .arg(path)
+                .arg(mostMebibytes)};
 }
 
 KeyFailure keyFileHoldsNoKey(const QString& path) {

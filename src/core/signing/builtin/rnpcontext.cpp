@@ -5,12 +5,15 @@
 #include "core/signing/builtin/rnpcontext.h"
 
 #include "core/sealmillerror.h"
+#include "core/signing/builtin/rnplog.h"
 
 #include <QByteArray>
 
 namespace sealmill {
 
 RnpFfi newRnpContext() {
+    // A context logs into the stderr stream it finds when it is made.
+    RnpLog::route();
     rnp_ffi_t ffi = nullptr;
     if (rnp_ffi_create(&ffi, RNP_KEYSTORE_GPG, RNP_KEYSTORE_GPG) != RNP_SUCCESS) {
         throw SealmillError(QStringLiteral("Cannot start OpenPGP (RNP)"));

@@ -4,20 +4,20 @@
 
 #include "core/signing/builtin/signingkey.h"
 
+#include "core/platform/systemencoding.h"
 #include "core/sealmillerror.h"
 #include "core/signing/builtin/gpgkeyring.h"
 #include "core/signing/builtin/rnpkeys.h"
+#include "core/signing/builtin/rnplog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <array>
 #include <cerrno>
-#include <optional>
 #include <utility>
 
 namespace sealmill {
@@ -25,26 +25,32 @@ namespace sealmill {
 namespace {
 
 // Far more than any key file, small enough to read into memory.
-constexpr qint64 kMostKeyFileBytes = qint64{16} * 1024 * 1024;
+constexpr qint64 kMostKeyFileMebibytes = 16;
+constexpr qint64 kMostKeyFileBytes = kMostKeyFileMebibytes * 1024 * 1024;
 
 // The run's own password is random and as long as a key, so stretching it
 // buys nothing: the fewest iterations OpenPGP can say make its unlock cheap.
 constexpr size_t kRunPasswordIterations = 1024;
 
 // Opened without waiting and only when a regular file: a FIFO with no writer
-// would hold the open, a device the read, for ever.
-std::optional<SecretBytes> readKeyFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+// would hold the open, a device the read, for ever. A file larger than any
+// key file is refused unread, or as soon as it grows past that.
+std::variant<SecretBytes, KeyFailure> readKeyFile(const QString& path) {
+    const int fd = ::open(encodeLocal(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return std::nullopt;
+        return keyFileUnreadable(path);
     }
     const auto closeIt = qScopeGuard([fd] { ::close(fd); });
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        return std::nullopt;
+        return keyFileUnreadable(path);
+    }
+    if (status.st_size > kMostKeyFileBytes) {
+        return keyFileTooLarge(path, kMostKeyFileMebibytes);
     }
     SecretBytes bytes;
     std::array<char, 65536> buffer{};
+    const auto wipeBuffer = qScopeGuard([&buffer] { wipeMemory(buffer.data(), buffer.size()); });
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
@@ -52,9 +58,12 @@ std::optional<SecretBytes> readKeyFile(const QString& path) {
         } else if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0 || bytes.size() > kMostKeyFileBytes) {
-            wipeMemory(buffer.data(), buffer.size());
-            return got < 0 ? std::nullopt : std::optional(std::move(bytes));
+        if (bytes.size() > kMostKeyFileBytes) {
+            return keyFileTooLarge(path, kMostKeyFileMebibytes);
+        }
+        if (got <= 0) {
+            return got < 0 ? std::variant<SecretBytes, KeyFailure>(keyFileUnreadable(path))
+                           : std::move(bytes);
         }
     }
 }
@@ -77,11 +86,14 @@ SecretBytes randomPassword() {
 // Loads the exported key, unlocks its signing part with the pass phrase and
 // protects it again with a password of the run's own, so that each signer's
 // unlock costs next to nothing. `primary` is empty for a key file (`path`),
-// which must hold one key.
+// which must hold one key. A non-empty `exactId` (see exactKeyId()) names the
+// part to sign with.
 std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes packets,
                                                                 SecretBytes& passPhrase,
                                                                 const QString& primary,
-                                                                const QString& path) {
+                                                                const QString& path,
+                                                                const QString& exactId) {
+    const RnpLog log;
     const RnpFfi context = newRnpContext();
     const bool loaded = loadKeys(context.get(), packets.view());
     packets.clear();
@@ -93,8 +105,11 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes pack
         });
     }
     if (!loaded || keys.empty()) {
-        return primary.isEmpty() ? keyFileHoldsNoKey(path)
+        KeyFailure failure = primary.isEmpty()
+                                 ? keyFileHoldsNoKey(path)
                                  : gpgFailed(QStringLiteral("it exported no key RNP can read"));
+        failure.details = log.lines();
+        return failure;
     }
     if (keys.size() > 1) {
         QStringList lines;
@@ -108,7 +123,8 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes pack
     const QString name = keyName(key);
     std::vector<RnpKey> subkeys;
     const QList<KeyPart> parts = keyParts(key, subkeys);
-    const std::variant<qsizetype, KeyFailure> chosen = signingSubkey(parts, name);
+    const std::variant<qsizetype, KeyFailure> chosen =
+        exactId.isEmpty() ? signingSubkey(parts, name) : namedSigningPart(parts, exactId, name);
     if (const auto* failure = std::get_if<KeyFailure>(&chosen)) {
         return *failure;
     }
@@ -126,7 +142,9 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes pack
                                     : rnp_key_protect(signing, password.constData(), nullptr,
                                                       nullptr, nullptr, kRunPasswordIterations);
     if (result != RNP_SUCCESS) {
-        return cannotUnlock(name, QString::fromUtf8(rnp_result_to_string(result)));
+        KeyFailure failure = cannotUnlock(name, QString::fromUtf8(rnp_result_to_string(result)));
+        failure.details = log.lines();
+        return failure;
     }
     return std::make_unique<SigningKey>(keyPackets(key), std::move(password),
                                         parts.at(index).fingerprint, preferredHash(key));
@@ -150,17 +168,20 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(
     const KeySource& source, SecretBytes passPhrase, const std::atomic<bool>* stop) {
     const CoreDumpsOff noCoreDumps;
     if (const auto* file = std::get_if<KeyFile>(&source)) {
-        std::optional<SecretBytes> packets = readKeyFile(file->path);
-        if (!packets) {
-            return keyFileUnreadable(file->path);
+        std::variant<SecretBytes, KeyFailure> packets = readKeyFile(file->path);
+        if (auto* failure = std::get_if<KeyFailure>(&packets)) {
+            return *failure;
         }
-        return unlockKey(std::move(*packets), passPhrase, {}, file->path);
+        return unlockKey(std::move(std::get<SecretBytes>(packets)), passPhrase, {}, file->path, {});
     }
     const auto& wanted = std::get<KeyringKey>(source);
     GpgKeyring keyring{QStandardPaths::findExecutable(QStringLiteral("gpg")), wanted.gnupgHome};
     keyring.stop = stop;
     if (keyring.program.isEmpty()) {
         return gpgNotInstalled();
+    }
+    if (keyring.folder().isEmpty()) {
+        return noSuchKey(wanted.keyId, {});
     }
     const std::variant<ListedKey, KeyFailure> found = findSecretKey(keyring, wanted.keyId);
     if (const auto* failure = std::get_if<KeyFailure>(&found)) {
@@ -171,7 +192,8 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> loadSigningKey(
     if (auto* failure = std::get_if<KeyFailure>(&exported)) {
         return *failure;
     }
-    return unlockKey(std::move(std::get<SecretBytes>(exported)), passPhrase, key.fingerprint(), {});
+    return unlockKey(std::move(std::get<SecretBytes>(exported)), passPhrase, key.fingerprint(), {},
+                     exactKeyId(wanted.keyId));
 }
 
 }  // namespace sealmill

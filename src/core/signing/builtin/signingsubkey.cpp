@@ -4,6 +4,7 @@
 
 #include "core/signing/builtin/signingsubkey.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace sealmill {
@@ -39,6 +40,35 @@ std::variant<qsizetype, KeyFailure> signingSubkey(const QList<KeyPart>& parts, c
     }
     const bool secretMissing = std::any_of(parts.cbegin(), parts.cend(), signs);
     return secretMissing ? secretNotHere(key) : cannotSign(key);
+}
+
+QString exactKeyId(const QString& keyId) {
+    // Key ids of 8 or 16 digits, fingerprints of 40 (v4) or 64 (v5).
+    static const QRegularExpression kExact(QStringLiteral(
+        R"(^\s*(?:0[xX])?((?:[0-9a-fA-F]{8}){1,2}|[0-9a-fA-F]{40}|[0-9a-fA-F]{64})!\s*$)"));
+    const QRegularExpressionMatch match = kExact.match(keyId);
+    return match.hasMatch() ? match.captured(1).toUpper() : QString();
+}
+
+std::variant<qsizetype, KeyFailure> namedSigningPart(const QList<KeyPart>& parts,
+                                                     const QString& exactId, const QString& key) {
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const KeyPart& part = parts.at(i);
+        if (exactId.isEmpty() || !part.fingerprint.endsWith(exactId, Qt::CaseInsensitive)) {
+            continue;
+        }
+        if (!signs(part) || !parts.first().usable) {
+            return partCannotSign(exactId, key);
+        }
+        if (part.secret == SecretPart::Missing) {
+            return secretNotHere(key);
+        }
+        if (part.secret == SecretPart::OnCard) {
+            return onSmartcard(key);
+        }
+        return i;
+    }
+    return noSuchPart(exactId, key);
 }
 
 }  // namespace sealmill

@@ -31,4 +31,16 @@ struct KeyPart {
 [[nodiscard]] std::variant<qsizetype, KeyFailure> signingSubkey(const QList<KeyPart>& parts,
                                                                 const QString& key);
 
+// A key id or fingerprint followed by "!" ("0x" in front or not) names, as
+// with gpg, the very key or subkey to sign with: its hexadecimal digits in
+// capitals. Empty for any other key identifier.
+[[nodiscard]] QString exactKeyId(const QString& keyId);
+
+// The part whose fingerprint ends in `exactId` (from exactKeyId()), refused
+// when it cannot sign here: not a usable signing key, its secret not here or
+// on a card. `key` names the whole key in the message.
+[[nodiscard]] std::variant<qsizetype, KeyFailure> namedSigningPart(const QList<KeyPart>& parts,
+                                                                   const QString& exactId,
+                                                                   const QString& key);
+
 }  // namespace sealmill

@@ -7,7 +7,6 @@
 #include "core/platform/pathrules.h"
 #include "core/platform/systemencoding.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 
@@ -15,13 +14,14 @@ namespace sealmill {
 
 namespace {
 
-QString absoluteProgram(const QString& program) {
-    // A bare name would be looked up on PATH, so the program started could
-    // differ from the file the caller checked.
-    if (program.isEmpty() || QFileInfo(program).isAbsolute()) {
+QString explicitProgram(const QString& program) {
+    // A bare name could be looked up on PATH, so the program started could
+    // differ from the file the caller checked. Qt's file classes would change
+    // the bytes of a name that is not UTF-8.
+    if (program.isEmpty() || program.startsWith(u'/')) {
         return program;
     }
-    return QFileInfo(program).absoluteFilePath();
+    return QStringLiteral("./") + program;
 }
 
 // The system ends every argument at a NUL: the signer would be handed another
@@ -139,7 +139,7 @@ void ProgramSigner::sign(const SigningTask& task) {
         QByteArray::fromRawData(passPhrase_.constData(), passPhrase_.size());
     const bool cut =
         holdsNul(request.program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul);
-    if (cut || !process_.start(encodeLocal(absoluteProgram(request.program)), encoded)) {
+    if (cut || !process_.start(encodeLocal(explicitProgram(request.program)), encoded)) {
         judge(SignerOutcome{});
     }
 }
