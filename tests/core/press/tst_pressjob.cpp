@@ -7,18 +7,48 @@
 #include "pressrig.h"
 
 #include <QtTest>
-#include <utility>
+#include <functional>
 
 using namespace sealmill;
 using namespace Qt::StringLiterals;
-
-Q_DECLARE_METATYPE(sealmill::PressResult)
 
 namespace {
 
 const QByteArray kTheirs = "someone else's file\n";
 
+// What the signer stand-in makes of number n of PressRig's template.
+QByteArray signedCopy(int n) {
+    return "-----BEGIN PGP SIGNED MESSAGE-----\n\nSerial " + QByteArray::number(n) +
+           "\r\nfixed\r\n\n-----BEGIN PGP SIGNATURE-----\nkey:\n-----END PGP SIGNATURE-----\n";
+}
+
+// The output folder holds exactly the whole outputs of `published` and the
+// strangers' files `theirs`, these byte for byte.
+void verifyFolder(const PressRig& rig, const QList<int>& published, const QStringList& theirs) {
+    QStringList expected = theirs;
+    for (const int n : published) {
+        expected << u"out%1.asc"_s.arg(n);
+        QCOMPARE(contents(rig.out(expected.constLast())), signedCopy(n));
+    }
+    for (const QString& name : theirs) {
+        QCOMPARE(contents(rig.out(name)), kTheirs);
+    }
+    expected.sort();
+    QCOMPARE(rig.entries(), expected);
+}
+
+// The text with %1 standing for the output directory.
+QString withDir(QString text, const QString& outDir) {
+    return text.replace(u"%1"_s, outDir);
+}
+
+// Something done to the run's surroundings after each published number.
+using Meddling = std::function<void(PressRig&)>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(sealmill::PressResult)
+Q_DECLARE_METATYPE(Meddling)
 
 class TestPressJob : public QObject {
     Q_OBJECT
@@ -43,7 +73,6 @@ private Q_SLOTS:
         QCOMPARE(outcome.pressed, 5);
         QCOMPARE(rig.entries(), QStringList({u"later_6.asc"_s, u"later_7.asc"_s, u"later_8.asc"_s,
                                              u"later_9.asc"_s, u"out5.asc"_s}));
-        // What the signer stand-in makes of the numbered copy.
         QCOMPARE(contents(rig.out(u"later_7.asc"_s)),
                  QByteArray("-----BEGIN PGP SIGNED MESSAGE-----\n\n7 @SERIAL@\r\nfixed\r\n\n"
                             "-----BEGIN PGP SIGNATURE-----\nkey:tarvix\n-----END PGP "
@@ -53,15 +82,16 @@ private Q_SLOTS:
                               u"progress 20 1 of 5 processed"_s, u"progress 40 2 of 5 processed"_s,
                               u"progress 60 3 of 5 processed"_s, u"progress 80 4 of 5 processed"_s,
                               u"progress 100 5 of 5 processed"_s}));
+    }
 
-        // An empty range still takes the directory, and gives it back.
-        rig.text.encoding = TextEncoding::Utf8;
+    // An empty range still takes the folder, and gives it back.
+    void emptyRange() {
+        PressRig rig;
         rig.settings.serialFrom = u"3"_s;
         rig.settings.serialTo = u"2"_s;
-        rig.log.clear();
         QCOMPARE(rig.run().result, PressResult::Succeeded);
         QCOMPARE(rig.log, QStringList({u"started"_s}));
-        QCOMPARE(rig.entries().size(), 5);
+        QCOMPARE(rig.entries(), QStringList());
     }
 
     // Refusals come before any file or signer: nothing is written, and, as
@@ -69,39 +99,43 @@ private Q_SLOTS:
     // the most digits holds the longest lines.
     void refusals_data() {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<TextEncoding>("encoding");
         QTest::addColumn<QString>("serial");  // from and to
-        QTest::addColumn<QString>("outputDir");
+        QTest::addColumn<bool>("withOutputDir");
         QTest::addColumn<PressResult>("result");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("outputs");
         const QString longLine = u"head\n"_s + QString(19987, u'a') + u"@SERIAL@\n"_s;
         QTest::newRow("longest line a clear signature carries")
-            << longLine << u"99999"_s << u"out"_s << PressResult::Succeeded << QString();
+            << longLine << TextEncoding::Utf8 << u"99999"_s << true << PressResult::Succeeded
+            << QString() << 1;
         QTest::newRow("one byte longer")
-            << longLine << u"100000"_s << u"out"_s << PressResult::Refused
+            << longLine << TextEncoding::Utf8 << u"100000"_s << true << PressResult::Refused
             << u"Line 2 of the copy for number 100000 is 19993 bytes long: a clear signature "
-               "carries lines of at most 19992 bytes whole. Nothing was pressed."_s;
+               "carries lines of at most 19992 bytes whole. Nothing was pressed."_s
+            << 0;
         QTest::newRow("text its encoding cannot store")
-            << u"\u2603 @SERIAL@"_s << u"1"_s << u"out"_s << PressResult::Refused
-            << u"The text holds characters that Windows-1252 cannot store"_s;
-        QTest::newRow("no output directory")
-            << u"@SERIAL@"_s << u"1"_s << QString() << PressResult::Refused << QString();
+            << u"\u2603 @SERIAL@"_s << TextEncoding::Windows1252 << u"1"_s << true
+            << PressResult::Refused << u"The text holds characters that Windows-1252 cannot store"_s
+            << 0;
+        QTest::newRow("no output directory") << u"@SERIAL@"_s << TextEncoding::Utf8 << u"1"_s
+                                             << false << PressResult::Refused << QString() << 0;
     }
     void refusals() {
         QFETCH(QString, text);
+        QFETCH(TextEncoding, encoding);
         QFETCH(QString, serial);
-        QFETCH(QString, outputDir);
-        QFETCH(PressResult, result);
+        QFETCH(bool, withOutputDir);
         PressRig rig(text);
-        rig.text.encoding =
-            text.startsWith(u'\u2603') ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+        rig.text.encoding = encoding;
         rig.settings.serialFrom = rig.settings.serialTo = serial;
-        rig.settings.outputDir = outputDir.isEmpty() ? outputDir : rig.outDir;
+        rig.settings.outputDir = withOutputDir ? rig.outDir : QString();
         rig.job.start(rig.text, rig.signer);
         QVERIFY(!rig.outcome);
         QTRY_VERIFY(rig.outcome);
-        QCOMPARE(rig.outcome->result, result);
+        QTEST(rig.outcome->result, "result");
         QTEST(rig.outcome->message, "message");
-        QCOMPARE(rig.entries().size(), result == PressResult::Succeeded ? 1 : 0);
+        QTEST(static_cast<int>(rig.entries().size()), "outputs");
     }
 
     // Nothing of a run reaches the next: a cancel that came before the first
@@ -120,161 +154,220 @@ private Q_SLOTS:
         QCOMPARE(second.result, PressResult::Succeeded);
         QCOMPARE(second.pressed, 3);
         QCOMPARE(second.cancelRequested, false);
-        QCOMPARE(rig.entries(), QStringList({u"out1.asc"_s, u"out2.asc"_s, u"out3.asc"_s}));
+        verifyFolder(rig, {1, 2, 3}, {});
     }
 
-    // Numbers 1..3 through the real launch; on number 2 the signer misbehaves
-    // or someone meddles with the directory. Nothing is lost: one message,
-    // only whole outputs under their names, a stranger's file byte for byte,
-    // and no temporary file left.
-    void faultsDuringARun_data() {
-        QTest::addColumn<QString>("mischief");
+    // Numbers 1..3 through the real launch; the signer misbehaves. The run
+    // stops there with the signer's word, and nothing of that number stays.
+    void signerMisbehaves_data() {
         QTest::addColumn<QByteArray>("signer");  // the stand-in's settings
         QTest::addColumn<PressResult>("result");
-        QTest::addColumn<QString>("message");  // its start; %1: the output directory
-        QTest::addColumn<QStringList>("entries");
-        const QStringList one{u"out1.asc"_s}, three{u"out1.asc"_s, u"out2.asc"_s, u"out3.asc"_s};
-        const auto row = [](const char* mischief, const QByteArray& signer, PressResult result,
-                            const QString& message, const QStringList& entries) {
-            QTest::newRow(mischief)
-                << QString::fromLatin1(mischief) << signer << result << message << entries;
-        };
-        row("writes, then exit 20", "FAIL_AT=2;EXIT=20", PressResult::SignerFailed,
-            u"Error 20 occured:\rSIGNATURE_ERROR"_s, one);
-        row("exit 0, empty output", "NO_OUTPUT=1", PressResult::SignerFailed,
-            u"%1/out1.asc was not written!"_s, {});
-        row("snapshot replaced", "", PressResult::Succeeded, {}, three);
-        row("dangling link at an output name", "", PressResult::OutputExists,
-            u"%1/out2.asc already exists!\rOverwrite not supported"_s,
-            {u"out1.asc"_s, u"out2.asc"_s});
-        row("output made while the signer works", "", PressResult::OutputExists,
-            u"%1/out2.asc already exists!"_s, {u"out1.asc"_s, u"out2.asc"_s});
-        row("leftover snapshot", "", PressResult::FileFailed,
-            u"Cannot create file %1/SealmillTemplate.tmp"_s, {u"SealmillTemplate.tmp"_s});
-        row("read-only directory", "", PressResult::FileFailed,
-            u"Cannot create file %1/SealmillTemplate.tmp"_s, {});
-        row("disk full at the snapshot", "", PressResult::FileFailed, u"Stream write error"_s, {});
-        row("directory removed between numbers", "", PressResult::FileFailed,
-            u"The output folder %1 was removed during the run"_s, {});
-        // The system ends a name at a NUL: the output would land as "theirs".
-        row("range emptied during the run", "", PressResult::RangeLost, {},
-            {u"out1.asc"_s, u"out2.asc"_s});
-        row("NUL in the pattern", "", PressResult::FileFailed, u"Cannot create file %1/theirs\0"_s,
-            {});
+        QTest::addColumn<QString>("message");  // %1: the output directory
+        QTest::addColumn<QList<int>>("published");
+        QTest::newRow("writes, then exit 20 at 2")
+            << "FAIL_AT=2;EXIT=20"_ba << PressResult::SignerFailed
+            << u"Error 20 occured:\rSIGNATURE_ERROR"_s << QList<int>{1};
+        QTest::newRow("exit 0, empty output")
+            << "NO_OUTPUT=1"_ba << PressResult::SignerFailed
+            << u"%1/out1.asc was not written!\rThe signer reported success but left no signed "
+               "copy"_s
+            << QList<int>();
     }
-    void faultsDuringARun() {
-        QFETCH(QString, mischief);
+    void signerMisbehaves() {
         QFETCH(QByteArray, signer);
         QFETCH(QString, message);
-        PressRig rig(u"Serial @SERIAL@\n"_s.repeated(100));
+        QFETCH(QList<int>, published);
+        PressRig rig;
         rig.settings.serialTo = u"3"_s;
-        const QString snapshot = rig.out(u"SealmillTemplate.tmp"_s);
         const FakeSignerSettings settings(
             signer + ";COUNTER=" + QFile::encodeName(rig.temp.filePath(u"calls"_s)));
-        QVERIFY(!mischief.startsWith(u"dangling") ||
-                QFile::link(u"nowhere"_s, rig.out(u"out2.asc"_s)));
-        rig.settings.pattern =
-            mischief.startsWith(u"NUL") ? u"theirs\0@SERIAL@"_s : rig.settings.pattern;
-        if (mischief == u"leftover snapshot") {
-            writeFile(snapshot, kTheirs);
-        }
-        std::optional<FakeSignerSettings> alsoCreate;
-        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
-            if (mischief == u"directory removed between numbers") {
-                QDir(rig.outDir).removeRecursively();
-            } else if (mischief.startsWith(u"range")) {
-                rig.settings.serialTo = u"0"_s;
-            } else if (mischief == u"snapshot replaced") {
-                QFile::remove(snapshot);
-                writeFile(snapshot, "substituted @SERIAL@\n");
-            } else if (mischief.startsWith(u"output made")) {
-                alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
-            }
-        });
-
-        QVERIFY(mischief != u"read-only directory" ||
-                QFile::setPermissions(rig.outDir, QFile::ReadOwner | QFile::ExeOwner));
-        const FileSizeLimit full(mischief.startsWith(u"disk full") ? 10 : RLIM_INFINITY);
-        const PermissionBitsApply asUser;
         const PressOutcome outcome = rig.run();
-
         QTEST(outcome.result, "result");
-        QVERIFY2(outcome.message.startsWith(message.replace(u"%1"_s, rig.outDir)),
-                 qPrintable(outcome.message));
-        QVERIFY(mischief != u"leftover snapshot" || outcome.details.contains(u"Remove the file"));
-        QVERIFY(!mischief.startsWith(u"disk full") ||
-                outcome.details == snapshot + u": File too large"_s);
-        QTEST(rig.entries(), "entries");
-        // A name taken before its number comes is not signed for.
-        QVERIFY(!mischief.startsWith(u"dangling") ||
-                contents(rig.temp.filePath(u"calls"_s)) == "1");
-        // Each entry is a stranger's, untouched, or a whole output of its number.
-        for (const QString& name : rig.entries()) {
-            const QString path = rig.out(name);
-            if (QFileInfo(path).isSymLink() && !QFileInfo(path).exists()) {
-                continue;
-            }
-            const QByteArray bytes = contents(path);
-            QVERIFY2(bytes == kTheirs ||
-                         (bytes.endsWith("-----END PGP SIGNATURE-----\n") &&
-                          bytes.count("Serial " + name.mid(3, 1).toLatin1() + "\r\n") == 100),
-                     qPrintable(name));
-        }
+        QCOMPARE(outcome.message, withDir(message, rig.outDir));
+        QCOMPARE(outcome.pressed, published.size());
+        verifyFolder(rig, published, {});
     }
 
-    // A pattern edited during the run into a name the system cannot hold
-    // stops the run before that number is signed, saying why.
-    void patternMadeTooLongDuringTheRun() {
+    // The snapshot that keeps other runs out cannot be made: the run stops
+    // before any signer, saying why, and a file already there is left alone.
+    void snapshotCannotBeMade_data() {
+        QTest::addColumn<QStringList>("theirs");  // files there before the run
+        QTest::addColumn<QFileDevice::Permissions>("folder");
+        QTest::addColumn<qulonglong>("sizeLimit");
+        QTest::addColumn<QString>("message");  // %1: the output directory
+        QTest::addColumn<QString>("details");
+        const QFileDevice::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        QTest::newRow("leftover snapshot")
+            << QStringList{u"SealmillTemplate.tmp"_s} << all << qulonglong{RLIM_INFINITY}
+            << u"Cannot create file %1/SealmillTemplate.tmp: File exists"_s
+            << u"Another press run is using this folder, or an earlier one was killed before it "
+               "could clean up. Remove the file if no run is going on."_s;
+        QTest::newRow("read-only folder")
+            << QStringList() << (QFile::ReadOwner | QFile::ExeOwner) << qulonglong{RLIM_INFINITY}
+            << u"Cannot create file %1/SealmillTemplate.tmp: Permission denied"_s << QString();
+        QTest::newRow("disk full")
+            << QStringList() << all << qulonglong{10} << u"Stream write error"_s
+            << u"%1/SealmillTemplate.tmp: File too large"_s;
+    }
+    void snapshotCannotBeMade() {
+        QFETCH(QStringList, theirs);
+        QFETCH(QFileDevice::Permissions, folder);
+        QFETCH(qulonglong, sizeLimit);
+        QFETCH(QString, message);
+        QFETCH(QString, details);
         PressRig rig;
-        rig.settings.serialTo = u"2"_s;
+        const FakeSignerSettings counter("COUNTER=" +
+                                         QFile::encodeName(rig.temp.filePath(u"calls"_s)));
+        for (const QString& name : theirs) {
+            writeFile(rig.out(name), kTheirs);
+        }
+        QVERIFY(QFile::setPermissions(rig.outDir, folder));
+        PressOutcome outcome;
+        {
+            const FileSizeLimit full(sizeLimit);
+            const PermissionBitsApply asUser;
+            outcome = rig.run();
+        }
+        QVERIFY(QFile::setPermissions(rig.outDir,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(outcome.message, withDir(message, rig.outDir));
+        QCOMPARE(outcome.details, withDir(details, rig.outDir));
+        QCOMPARE(contents(rig.temp.filePath(u"calls"_s)), QByteArray("<missing>"));
+        verifyFolder(rig, {}, theirs);
+    }
+
+    // A name taken before its number comes, even by a dangling link, stops
+    // the run before that number is signed.
+    void danglingLinkAtAnOutputName() {
+        PressRig rig;
+        rig.settings.serialTo = u"3"_s;
+        const FakeSignerSettings counter("COUNTER=" +
+                                         QFile::encodeName(rig.temp.filePath(u"calls"_s)));
+        QVERIFY(QFile::link(u"nowhere"_s, rig.out(u"out2.asc"_s)));
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::OutputExists);
+        QCOMPARE(outcome.message,
+                 rig.out(u"out2.asc"_s) + u" already exists!\rOverwrite not supported"_s);
+        QCOMPARE(contents(rig.temp.filePath(u"calls"_s)), QByteArray("1"));
+        QCOMPARE(QFile::symLinkTarget(rig.out(u"out2.asc"_s)), rig.temp.filePath(u"out/nowhere"_s));
+        QCOMPARE(rig.entries(), QStringList({u"out1.asc"_s, u"out2.asc"_s}));
+    }
+
+    // A name someone takes while its number is signed is not replaced.
+    void outputMadeWhileTheSignerWorks() {
+        PressRig rig;
+        rig.settings.serialTo = u"3"_s;
+        std::optional<FakeSignerSettings> alsoCreate;
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
+            alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
+        });
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::OutputExists);
+        QCOMPARE(outcome.message,
+                 rig.out(u"out2.asc"_s) + u" already exists!\rOverwrite not supported"_s);
+        QCOMPARE(outcome.pressed, 1);
+        verifyFolder(rig, {1}, {u"out2.asc"_s});
+    }
+
+    // The system ends a name at a NUL: the output would land as "theirs".
+    void nulInThePattern() {
+        PressRig rig;
+        rig.settings.pattern = u"theirs\0@SERIAL@"_s;
+        const PressOutcome outcome = rig.run();
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(outcome.message, u"Cannot create file "_s + rig.out(u"theirs\0"
+                                                                     "1"_s));
+        QCOMPARE(rig.entries(), QStringList());
+    }
+
+    // Numbers 1..3; after each published number something changes around
+    // the run. Only whole outputs of the run's own template stay, and no
+    // temporary file.
+    void changesDuringTheRun_data() {
+        QTest::addColumn<Meddling>("meddling");
+        QTest::addColumn<PressResult>("result");
+        QTest::addColumn<QString>("message");  // %1: the output directory
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<QList<int>>("published");
+        QTest::addColumn<QByteArray>("calls");  // of the signer
+        QTest::newRow("snapshot replaced") << Meddling([](PressRig& rig) {
+            const QString snapshot = rig.out(u"SealmillTemplate.tmp"_s);
+            QFile::remove(snapshot);
+            writeFile(snapshot, "substituted @SERIAL@\n");
+        }) << PressResult::Succeeded << QString()
+                                           << QString() << QList<int>{1, 2, 3} << "3"_ba;
+        QTest::newRow("folder removed")
+            << Meddling([](PressRig& rig) { QDir(rig.outDir).removeRecursively(); })
+            << PressResult::FileFailed << u"The output folder %1 was removed during the run"_s
+            << u"Nothing more is published, and the run's temporary files are removed from the "
+               "folder it had opened."_s
+            << QList<int>() << "1"_ba;
+        QTest::newRow("range emptied")
+            << Meddling([](PressRig& rig) { rig.settings.serialTo = u"0"_s; })
+            << PressResult::RangeLost << QString() << QString() << QList<int>{1, 2} << "2"_ba;
+        QTest::newRow("pattern made too long")
+            << Meddling([](PressRig& rig) { rig.settings.pattern = QString(256, u'n'); })
+            << PressResult::FileFailed << u"Cannot create file %1/2"_s + QString(256, u'n')
+            << u"Output path too long! Sorry..."_s << QList<int>{1} << "1"_ba;
+    }
+    void changesDuringTheRun() {
+        QFETCH(Meddling, meddling);
+        QFETCH(QString, message);
+        QFETCH(QString, details);
+        QFETCH(QList<int>, published);
+        PressRig rig;
+        rig.settings.serialTo = u"3"_s;
         const FakeSignerSettings counter("COUNTER=" +
                                          QFile::encodeName(rig.temp.filePath(u"calls"_s)));
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
-                         [&rig] { rig.settings.pattern = QString(256, u'n'); });
+                         [&rig, &meddling] { meddling(rig); });
         const PressOutcome outcome = rig.run();
-        QCOMPARE(outcome.result, PressResult::FileFailed);
-        QCOMPARE(outcome.message, u"Cannot create file "_s + rig.out(u"2"_s + QString(256, u'n')));
-        QCOMPARE(outcome.details, u"Output path too long! Sorry..."_s);
-        QCOMPARE(contents(rig.temp.filePath(u"calls"_s)), QByteArray("1"));
-        QCOMPARE(rig.entries(), QStringList{u"out1.asc"_s});
+        QTEST(outcome.result, "result");
+        QCOMPARE(outcome.message, withDir(message, rig.outDir));
+        QCOMPARE(outcome.details, details);
+        QTEST(contents(rig.temp.filePath(u"calls"_s)), "calls");
+        verifyFolder(rig, published, {});
     }
 
-    // A first cancel lets the signer finish its number, which counts, and
-    // starts no other; the existence test still comes first. A second stops
-    // a hung signer at once and keeps nothing of its number.
+    // Numbers 1..3, cancelled while 2 is signed. A first cancel lets the
+    // signer finish its number, which counts, and starts no other; the
+    // existence test still comes first. A second stops a hung signer at
+    // once and keeps nothing of its number.
     void cancel_data() {
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("theirs");    // files there before the run
+        QTest::addColumn<QByteArray>("signerOn2");  // the stand-in's settings from number 2 on
+        QTest::addColumn<int>("cancels");
         QTest::addColumn<PressResult>("result");
-        QTest::addColumn<QStringList>("entries");
-        const auto row = [](const char* how, PressResult result, const QString& entries) {
-            QTest::newRow(how) << QString::fromLatin1(how) << result << entries.split(u' ');
-        };
-        row("once", PressResult::Cancelled, u"out1.asc out2.asc"_s);
-        row("once, next output there", PressResult::OutputExists, u"out1.asc out2.asc out3.asc"_s);
-        row("twice, signer hung", PressResult::Stopped, u"out1.asc"_s);
+        QTest::addColumn<QList<int>>("published");
+        QTest::newRow("once") << QStringList() << QByteArray() << 1 << PressResult::Cancelled
+                              << QList<int>{1, 2};
+        QTest::newRow("once, next output there") << QStringList{u"out3.asc"_s} << QByteArray() << 1
+                                                 << PressResult::OutputExists << QList<int>{1, 2};
+        QTest::newRow("twice, signer hung")
+            << QStringList() << "SLEEP_MS=60000"_ba << 2 << PressResult::Stopped << QList<int>{1};
     }
     void cancel() {
-        QFETCH(QString, how);
+        QFETCH(QStringList, theirs);
+        QFETCH(QByteArray, signerOn2);
+        QFETCH(int, cancels);
+        QFETCH(QList<int>, published);
         PressRig rig;
         rig.settings.serialTo = u"3"_s;
-        if (how.contains(u"next output there")) {
-            writeFile(rig.out(u"out3.asc"_s), kTheirs);
+        for (const QString& name : theirs) {
+            writeFile(rig.out(name), kTheirs);
         }
-        std::optional<FakeSignerSettings> hang;
-        bool asked = false;
+        std::optional<FakeSignerSettings> on2;
         QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
-            if (std::exchange(asked, true)) {
+            if (on2) {
                 return;
             }
-            if (how.startsWith(u"twice")) {
-                hang.emplace("SLEEP_MS=60000");
-            }
+            on2.emplace(signerOn2);
             // From the event loop: the next number has begun by then.
             QMetaObject::invokeMethod(
                 &rig.job,
-                [&] {
-                    rig.job.cancel();
-                    if (how.startsWith(u"twice")) {
+                [&rig, cancels] {
+                    for (int i = 0; i < cancels; ++i) {
                         rig.job.cancel();
                     }
                 },
@@ -282,9 +375,9 @@ private Q_SLOTS:
         });
         const PressOutcome outcome = rig.run();
         QTEST(outcome.result, "result");
-        QVERIFY2(rig.log.contains(u"cancelling 2"_s), qPrintable(rig.log.join(u", "_s)));
-        QTEST(rig.entries(), "entries");
-        QCOMPARE(outcome.pressed, how.startsWith(u"twice") ? 1 : 2);
+        QCOMPARE(rig.log.filter(u"cancelling"_s), QStringList{u"cancelling 2"_s});
+        QCOMPARE(outcome.pressed, published.size());
+        verifyFolder(rig, published, theirs);
     }
 };
 

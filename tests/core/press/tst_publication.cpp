@@ -44,17 +44,34 @@ public:
     void stop() override {}
 };
 
+const QByteArray kTheirs = "someone else's file\n";
+
+QStringList sorted(QStringList names) {
+    names.sort();
+    return names;
+}
+
 // "out1.asc" to "out<last>.asc", as the folder lists them.
 QStringList outputs(int last) {
     QStringList names;
     for (int n = 1; n <= last; ++n) {
         names << u"out%1.asc"_s.arg(n);
     }
-    names.sort();
-    return names;
+    return sorted(names);
 }
 
+// Everything in a folder, hidden entries and links included; none when it is not there.
+QStringList entries(const QString& folder) {
+    return sorted(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                         QDir::System));
+}
+
+// What happens at the output folder's path once it was moved away.
+using FolderChange = std::function<void(const QString&)>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(FolderChange)
 
 class TestPublication : public QObject {
     Q_OBJECT
@@ -84,95 +101,113 @@ private Q_SLOTS:
                  "-----BEGIN PGP SIGNED MESSAGE-----\n\nNo. 150\r\n");
     }
 
-    // Numbers 1..150 signed in memory (so they are published in batches), or
-    // 1..3 by a signer program; something ends the run, copies waiting in a
-    // batch by then. What was signed before it is published and
+    // Numbers 1..150 signed in memory, so that copies wait in a batch when
+    // something ends the run: what was signed before it is published and
     // counted, nothing from the failing number on, and no temporary file is
-    // left in the folder the run made it in.
-    void endings_data() {
-        QTest::addColumn<QString>("mischief");
+    // left.
+    void endingsWithCopiesWaiting_data() {
+        QTest::addColumn<qint64>("failAt");       // the signer fails this number
+        QTest::addColumn<QStringList>("theirs");  // files there before the run
+        QTest::addColumn<qulonglong>("sizeLimit");
         QTest::addColumn<PressResult>("result");
-        QTest::addColumn<QString>("message");  // its start; %1: the output directory
-        QTest::addColumn<int>("least");  // numbers pressed, as far as the waits for the disk got
-        QTest::addColumn<int>("most");
-        QTest::addColumn<bool>("moved");  // the run's folder is elsewhere by the end
-        const auto row = [](const char* mischief, PressResult result, const QString& message,
-                            int least, int most, bool moved) {
-            QTest::newRow(mischief)
-                << QString::fromLatin1(mischief) << result << message << least << most << moved;
-        };
-        row("signer fails at 100", PressResult::SignerFailed,
-            u"Error 20 occured:\rSIGNATURE_ERROR"_s, 99, 99, false);
-        row("output 120 taken", PressResult::OutputExists,
-            u"%1/out120.asc already exists!\rOverwrite not supported"_s, 119, 119, false);
-        row("cancel while 100 is signed", PressResult::Cancelled, {}, 100, 100, false);
-        row("disk full", PressResult::FileFailed, u"Stream write error"_s, 0, 0, false);
-        row("folder renamed while 100 is signed", PressResult::FileFailed,
-            u"The output folder %1 was renamed or moved away during the run"_s, 0, 99, true);
-        row("folder replaced while 100 is signed", PressResult::FileFailed,
-            u"The output folder %1 was replaced by another folder during the run"_s, 0, 99, true);
-        row("signer program, folder renamed while it signs 2", PressResult::FileFailed,
-            u"The output folder %1 was renamed or moved away during the run"_s, 1, 1, true);
+        QTest::addColumn<QString>("message");  // %1: the output directory
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<int>("pressed");
+        const qulonglong unlimited = RLIM_INFINITY;
+        QTest::newRow("signer fails at 100")
+            << qint64{100} << QStringList() << unlimited << PressResult::SignerFailed
+            << u"Error 20 occured:\rSIGNATURE_ERROR"_s << QString() << 99;
+        QTest::newRow("output 120 taken")
+            << qint64{0} << QStringList{u"out120.asc"_s} << unlimited << PressResult::OutputExists
+            << u"%1/out120.asc already exists!\rOverwrite not supported"_s << QString() << 119;
+        QTest::newRow("disk full")
+            << qint64{0} << QStringList() << qulonglong{20} << PressResult::FileFailed
+            << u"Stream write error"_s << u"%1/Sealmill1.signed.tmp: File too large"_s << 0;
     }
-    void endings() {
-        QFETCH(QString, mischief);
+    void endingsWithCopiesWaiting() {
+        QFETCH(qint64, failAt);
+        QFETCH(QStringList, theirs);
+        QFETCH(qulonglong, sizeLimit);
         QFETCH(QString, message);
-        QFETCH(bool, moved);
-        const bool program = mischief.startsWith(u"signer program");
+        QFETCH(QString, details);
+        QFETCH(int, pressed);
         PressRig rig(u"No. @SERIAL@\n"_s);
         MemorySigner signer;
-        signer.failAt = mischief.startsWith(u"signer fails") ? 100 : 0;
-        rig.settings.serialTo = program ? u"3"_s : u"150"_s;
-        const FakeSignerSettings slow("SLEEP_MS=" + QByteArray(program ? "300" : "0"));
-        if (mischief.startsWith(u"output")) {
-            writeFile(rig.out(u"out120.asc"_s), "someone else's\n");
+        signer.failAt = failAt;
+        rig.settings.serialTo = u"150"_s;
+        for (const QString& name : theirs) {
+            writeFile(rig.out(name), kTheirs);
         }
+        PressOutcome outcome;
+        {
+            const FileSizeLimit full(sizeLimit);
+            outcome = rig.run(signer);
+        }
+        QTEST(outcome.result, "result");
+        QCOMPARE(outcome.message, message.replace(u"%1"_s, rig.outDir));
+        QCOMPARE(outcome.details, details.replace(u"%1"_s, rig.outDir));
+        QCOMPARE(outcome.pressed, pressed);
+        QCOMPARE(entries(rig.outDir), sorted(outputs(pressed) + theirs));
+        for (const QString& name : theirs) {
+            QCOMPARE(contents(rig.out(name)), kTheirs);
+        }
+    }
+
+    // The run's folder is renamed while number 100 is signed in memory, and
+    // another may take its place: the run stops naming the change, copies
+    // signed before it are published in the folder the run opened, as far as
+    // its waits for the disk got, and nothing of the run lands in the new one.
+    void folderMovedWhileCopiesWait_data() {
+        QTest::addColumn<FolderChange>("thenAtItsPath");
+        QTest::addColumn<QString>("message");  // %1: the output directory
+        QTest::newRow("renamed") << FolderChange([](const QString& /*path*/) {
+        }) << u"The output folder %1 was renamed or moved away during the run"_s;
+        QTest::newRow("replaced") << FolderChange([](const QString& path) {
+            QVERIFY(QDir().mkdir(path));
+        }) << u"The output folder %1 was replaced by another folder during the run"_s;
+    }
+    void folderMovedWhileCopiesWait() {
+        QFETCH(FolderChange, thenAtItsPath);
+        QFETCH(QString, message);
+        PressRig rig(u"No. @SERIAL@\n"_s);
+        MemorySigner signer;
+        rig.settings.serialTo = u"150"_s;
         const QString movedTo = rig.temp.filePath(u"moved"_s);
-        const auto moveFolder = [&] {
-            QVERIFY(QDir().rename(rig.outDir, movedTo));
-            QVERIFY(!mischief.startsWith(u"folder replaced") || QDir().mkdir(rig.outDir));
-        };
-        // Copies signed before it wait in a batch by then.
         signer.whileSigning = [&](qint64 serial) {
-            if (serial == 100 && mischief.startsWith(u"folder")) {
-                moveFolder();
-            } else if (serial == 100 && mischief.startsWith(u"cancel")) {
-                rig.job.cancel();
+            if (serial == 100) {
+                QVERIFY(QDir().rename(rig.outDir, movedTo));
+                thenAtItsPath(rig.outDir);
             }
         };
-        QObject::connect(&rig.job, &PressJob::progressed, &rig.job,
-                         [&](int /*position*/, const QString& status) {
-                             if (program && status.startsWith(u"1 of")) {
-                                 QTimer::singleShot(100, &rig.job, moveFolder);
-                             }
-                         });
-        const FileSizeLimit full(mischief.startsWith(u"disk full") ? 20 : RLIM_INFINITY);
-        const PressOutcome outcome = program ? rig.run() : rig.run(signer);
+        const PressOutcome outcome = rig.run(signer);
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(outcome.message, message.replace(u"%1"_s, rig.outDir));
+        QVERIFY2(outcome.pressed <= 99, qPrintable(QString::number(outcome.pressed)));
+        QCOMPARE(entries(movedTo), outputs(static_cast<int>(outcome.pressed)));
+        QCOMPARE(entries(rig.outDir), QStringList());
+    }
 
-        QTEST(outcome.result, "result");
-        QVERIFY2(outcome.message.startsWith(message.replace(u"%1"_s, rig.outDir)),
-                 qPrintable(outcome.message));
-        QFETCH(int, least);
-        QFETCH(int, most);
-        QVERIFY2(outcome.pressed >= least && outcome.pressed <= most,
-                 qPrintable(QString::number(outcome.pressed)));
-        // A first cancel lets the copy being signed finish, and it counts.
-        QCOMPARE(rig.log.filter(u"cancelling"_s),
-                 mischief.startsWith(u"cancel")
-                     ? QStringList{u"cancelling %1"_s.arg(outcome.pressed)}
-                     : QStringList());
-        const auto entries = [](const QString& folder) {
-            QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                       QDir::Hidden | QDir::System);
-            names.removeOne(u"out120.asc"_s);
-            names.sort();
-            return names;
-        };
-        const QString folder = moved ? movedTo : rig.outDir;
-        QCOMPARE(entries(folder), outputs(static_cast<int>(outcome.pressed)));
-        // Nothing of the run where the folder is not, neither in one that
-        // took the old one's place.
-        QCOMPARE(entries(moved ? rig.outDir : movedTo), QStringList());
+    // A signer program works by paths: its folder renamed while it signs
+    // number 2 stops the run then, and number 1 stays where it was published.
+    void folderMovedWhileASignerProgramSigns() {
+        PressRig rig(u"No. @SERIAL@\n"_s);
+        rig.settings.serialTo = u"3"_s;
+        const FakeSignerSettings slow("SLEEP_MS=300");
+        const QString movedTo = rig.temp.filePath(u"moved"_s);
+        bool moved = false;
+        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
+            QTimer::singleShot(100, &rig.job,
+                               [&] { moved = moved || QDir().rename(rig.outDir, movedTo); });
+        });
+        const PressOutcome outcome = rig.run();
+        QVERIFY(moved);
+        QCOMPARE(outcome.result, PressResult::FileFailed);
+        QCOMPARE(
+            outcome.message,
+            u"The output folder %1 was renamed or moved away during the run"_s.arg(rig.outDir));
+        QCOMPARE(outcome.pressed, 1);
+        QCOMPARE(entries(movedTo), QStringList{u"out1.asc"_s});
+        QCOMPARE(entries(rig.outDir), QStringList());
     }
 };
 

@@ -13,32 +13,39 @@ class TestStartFolders : public QObject {
 
 private Q_SLOTS:
     void defaultOutput_data() {
-        QTest::addColumn<QString>("made");  // folders made in a temporary home; "-": read-only
-        QTest::addColumn<bool>("programInHome");  // else in a writable folder outside the home
+        QTest::addColumn<QStringList>("folders");   // made in a temporary home
+        QTest::addColumn<QStringList>("readOnly");  // of those
+        QTest::addColumn<bool>("programInHome");    // else in a writable folder outside the home
         QTest::addColumn<QString>("expected");
-        QTest::newRow("writable program folder") << u"bin Documents"_qs << true << u"bin"_qs;
-        QTest::newRow("program folder gone") << u"Documents"_qs << true << u"Documents"_qs;
-        QTest::newRow("no documents folder") << u""_qs << true << u""_qs;
+        const QStringList both{u"bin"_qs, u"Documents"_qs};
+        const QStringList documents{u"Documents"_qs};
+        QTest::newRow("writable program folder") << both << QStringList() << true << u"bin"_qs;
+        QTest::newRow("program folder gone")
+            << documents << QStringList() << true << u"Documents"_qs;
+        QTest::newRow("no documents folder") << QStringList() << QStringList() << true << u""_qs;
         QTest::newRow("read-only program folder")
-            << u"-bin Documents"_qs << true << u"Documents"_qs;
-        QTest::newRow("program outside the home") << u"Documents"_qs << false << u"Documents"_qs;
-        QTest::newRow("outside, no documents folder") << u""_qs << false << u""_qs;
+            << both << QStringList{u"bin"_qs} << true << u"Documents"_qs;
+        QTest::newRow("program outside the home")
+            << documents << QStringList() << false << u"Documents"_qs;
+        QTest::newRow("outside, no documents folder")
+            << QStringList() << QStringList() << false << u""_qs;
     }
     void defaultOutput() {
-        QFETCH(QString, made);
+        QFETCH(QStringList, folders);
+        QFETCH(QStringList, readOnly);
         QFETCH(bool, programInHome);
         QFETCH(QString, expected);
-        if (made.contains(u'-') && ::geteuid() == 0) {
+        if (!readOnly.isEmpty() && ::geteuid() == 0) {
             QSKIP("root may write into any folder");
         }
         QTemporaryDir home;
         QTemporaryDir elsewhere;
-        for (QString folder : made.split(u' ', Qt::SkipEmptyParts)) {
-            const bool readOnly = folder.startsWith(u'-');
-            folder.remove(u'-');
+        for (const QString& folder : folders) {
             QVERIFY(QDir(home.path()).mkdir(folder));
-            QVERIFY(!readOnly || QFile::setPermissions(home.filePath(folder),
-                                                       QFile::ReadOwner | QFile::ExeOwner));
+        }
+        for (const QString& folder : readOnly) {
+            QVERIFY(
+                QFile::setPermissions(home.filePath(folder), QFile::ReadOwner | QFile::ExeOwner));
         }
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_qs).toLocal8Bit());

@@ -15,6 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Bytes a shell or terminal would make something of.
+const QByteArray kPassPhrase = "\tp -o x\x1b[2J\r\x7f\xc2\xa0 "_ba;
+
 // One run of one signature through the real launch, waited for from the event loop.
 SignerError signOnce(ProgramSigner& signer, const SigningTask& task,
                      const QByteArray& passPhrase = {}, bool stop = false) {
@@ -45,37 +48,50 @@ class TestProgramSigner : public QObject {
 
 private Q_SLOTS:
     void judgesTheSigner_data() {
-        QTest::addColumn<QByteArray>("setting");
-        QTest::addColumn<QString>("message");  // empty: success
-        const auto row = [](const char* name, const QByteArray& setting, const char* message) {
-            QTest::newRow(name) << setting << QString::fromLatin1(message);
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("setting");  // the stand-in's settings
+        QTest::addColumn<QByteArray>("passPhrase");
+        QTest::addColumn<bool>("stop");           // stopped as soon as it runs
+        QTest::addColumn<QString>("message");     // empty: success
+        QTest::addColumn<QString>("detailsEnd");  // how what it printed ends
+        QTest::addColumn<bool>("launched");       // it ran and logged its arguments
+        const auto row = [](const char* name, const QByteArray& setting, const char* message,
+                            const QString& detailsEnd = {}) {
+            QTest::newRow(name) << QStringLiteral(SEALMILL_FAKE_SIGNER) << setting << kPassPhrase
+                                << false << QString::fromLatin1(message) << detailsEnd << true;
         };
         row("exit 11", "EXIT=11", "Error 11 occured:\rNONEXIST_KEY_ERROR");
         row("exit 127 is success", "EXIT=127", "");
         row("signal 9", "SIGNAL=9", "The signer was ended by signal 9 (Killed).");
-        row("stopped while it hangs", "SLEEP_MS=60000",
-            "The signer was ended by signal 15 (Terminated).");
         row("megabytes on both streams", "EXIT=23;REPEAT=4096;PRINT=" + QByteArray(1024, 'x'),
-            "Error 23 occured:\rCOMPRESS_ERROR");
-        row("input is empty", "READ_STDIN=1;EXIT=3", "Error 3 occured:\rUNKNOWN_FILE_ERROR");
-        row("cannot start", "PROGRAM=/no/PGP", "Error -1 occured:\rsigner could not be started");
+            "Error 23 occured:\rCOMPRESS_ERROR", u"xxx"_s);
+        row("input is empty", "READ_STDIN=1;EXIT=3", "Error 3 occured:\rUNKNOWN_FILE_ERROR",
+            u"stdin:0\n"_s);
+        QTest::newRow("stopped while it hangs")
+            << QStringLiteral(SEALMILL_FAKE_SIGNER) << "SLEEP_MS=60000"_ba << kPassPhrase << true
+            << u"The signer was ended by signal 15 (Terminated)."_s << QString() << false;
+        QTest::newRow("cannot start")
+            << u"/no/PGP"_s << QByteArray() << kPassPhrase << false
+            << u"Error -1 occured:\rsigner could not be started"_s << QString() << false;
         // The system ends an argument at a NUL: the signer would get another pass phrase.
-        row("NUL in the pass phrase", "NUL",
-            "The pass phrase holds a NUL character, which no signer can take");
+        QTest::newRow("NUL in the pass phrase")
+            << QStringLiteral(SEALMILL_FAKE_SIGNER) << QByteArray() << kPassPhrase + "\0"_ba
+            << false << u"The pass phrase holds a NUL character, which no signer can take"_s
+            << QString() << false;
     }
     void judgesTheSigner() {
+        QFETCH(QString, program);
         QFETCH(QByteArray, setting);
-        QFETCH(QString, message);
+        QFETCH(QByteArray, passPhrase);
+        QFETCH(bool, stop);
+        QFETCH(QString, detailsEnd);
+        QFETCH(bool, launched);
         QTemporaryDir dir;
         SigningTask task;
-        task.program =
-            setting.startsWith("PROGRAM") ? u"/no/PGP"_s : QStringLiteral(SEALMILL_FAKE_SIGNER);
+        task.program = program;
         task.workFile = dir.filePath(u"Sealmill5.tmp"_s);
         task.signedFile = dir.filePath(u"out 5"_s);
         task.keyId = u"k \"q\""_s;
-        // Each value is one argument, byte for byte.
-        const QByteArray passPhrase =
-            "\tp -o x\x1b[2J\r\x7f\xc2\xa0 "_ba + (setting == "NUL" ? "\0"_ba : ""_ba);
         const FakeSignerSettings settings(setting +
                                           ";LOG=" + QFile::encodeName(dir.filePath(u"log"_s)));
         // Whatever this process reads from is not the signer's to read.
@@ -84,21 +100,18 @@ private Q_SLOTS:
         const int ownInput = ::dup(STDIN_FILENO);
         ::dup2(typed.handle(), STDIN_FILENO);
         ProgramSigner signer;
-        const SignerError error = signOnce(signer, task, passPhrase, setting.startsWith("SLEEP"));
+        const SignerError error = signOnce(signer, task, passPhrase, stop);
         ::dup2(ownInput, STDIN_FILENO);
         ::close(ownInput);
-        QCOMPARE(error.message, message);
+        QTEST(error.message, "message");
         QVERIFY2(error.details.size() <= 4096, "the signer's output is kept to its last lines");
-        QVERIFY(!setting.startsWith("EXIT=23") || error.details.endsWith(u"xxx"_s));
-        QVERIFY(!setting.startsWith("READ_STDIN") || error.details == u"stdin:0\n"_s);
+        QVERIFY2(error.details.endsWith(detailsEnd), qPrintable(error.details.right(40)));
         QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie left
+        // Each value is one argument, byte for byte.
         const QByteArray args = "-sta\x1f" + QFile::encodeName(task.workFile) +
                                 "\x1f-u\x1fk \"q\"\x1f-o\x1f" + QFile::encodeName(task.signedFile) +
-                                "\x1f-z\x1f\tp -o x\x1b[2J\r\x7f\xc2\xa0 \x1f+BATCHMODE\n";
-        QCOMPARE(contents(dir.filePath(u"log"_s)),
-                 message.contains(u"-1") || message.contains(u" 15 (") || message.contains(u"NUL")
-                     ? QByteArray("<missing>")
-                     : args);
+                                "\x1f-z\x1f" + kPassPhrase + "\x1f+BATCHMODE\n";
+        QCOMPARE(contents(dir.filePath(u"log"_s)), launched ? args : QByteArray("<missing>"));
     }
 
     // The signer runs where the caller stands, in a process group of its own
