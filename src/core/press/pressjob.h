@@ -101,8 +101,8 @@ private:
 
     void begin();
     void pressNext();
-    void onPrepared(const SignerError& error);
-    void onSigned(const SignerError& error, const QByteArray& signedCopy);
+    void onPrepared(const SignerResult& result);
+    void onSigned(const SignerResult& result, const QByteArray& signedCopy);
     struct Ending;
     void onDurable();
     [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);
