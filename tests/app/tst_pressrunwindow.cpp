@@ -74,34 +74,44 @@ private Q_SLOTS:
         dialogs_.asked.clear();
     }
 
-    // From 5-9, one field selected whole: keys pressed, then text typed.
+    // From 5-9, one field selected whole: keys pressed (a paste takes the
+    // clipboard's text), then text typed.
     void serialKeys_data() {
         QTest::addColumn<bool>("onFrom");
+        QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QList<QKeySequence>>("keys");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("range");
         QTest::addColumn<int>("boxes");
         using Keys = QList<QKeySequence>;
         const QKeySequence end(Qt::Key_End);
-        QTest::newRow("to 2 pulls from down") << false << Keys() << u"2"_s << u"2-2"_s << 0;
-        QTest::newRow("from 12 pulls to up") << true << Keys() << u"12"_s << u"12-12"_s << 0;
+        QTest::newRow("to 2 pulls from down")
+            << false << QString() << Keys() << u"2"_s << u"2-2"_s << 0;
+        QTest::newRow("from 12 pulls to up")
+            << true << QString() << Keys() << u"12"_s << u"12-12"_s << 0;
         QTest::newRow("from emptied")
-            << true << Keys{end, QKeySequence(Qt::Key_Backspace)} << QString() << u"1-9"_s << 1;
-        QTest::newRow("filtered keys") << true << Keys{end} << u" -+a$"_s << u"5-9"_s << 0;
+            << true << QString() << Keys{end, QKeySequence(Qt::Key_Backspace)} << QString()
+            << u"1-9"_s << 1;
+        QTest::newRow("filtered keys")
+            << true << QString() << Keys{end} << u" -+a$"_s << u"5-9"_s << 0;
+        QTest::newRow("pasted 12a")
+            << true << u"12a"_s << Keys{QKeySequence::Paste} << QString() << u"1-9"_s << 1;
         QTest::newRow("letters with modifiers")
-            << true
+            << true << QString()
             << Keys{end, QKeySequence(u"Alt+X"_s), QKeySequence(u"Meta+Q"_s),
                     QKeySequence(u"Ctrl+Alt+K"_s)}
             << QString() << u"5-9"_s << 0;
     }
     void serialKeys() {
         QFETCH(bool, onFrom);
+        QFETCH(QString, clipboard);
         QFETCH(QList<QKeySequence>, keys);
         QFETCH(QString, typed);
         QFETCH(int, boxes);
         QLineEdit* field = onFrom ? w.serialFromField() : w.serialToField();
         field->setFocus();
         field->selectAll();
+        QGuiApplication::clipboard()->setText(clipboard);
         for (const QKeySequence& key : keys) {
             QTest::keySequence(field, key);
         }
@@ -136,17 +146,6 @@ private Q_SLOTS:
         }
         QTEST(w.serialFromField()->text() + u'-' + w.serialToField()->text(), "range");
         QCOMPARE(dialogs_.messageTexts(), QStringList());
-    }
-
-    // Pasted text that is no number is refused with a box, and the field starts over.
-    void serialPasted() {
-        w.serialFromField()->setFocus();
-        w.serialFromField()->selectAll();
-        QGuiApplication::clipboard()->setText(u"12a"_s);
-        QTest::keySequence(w.serialFromField(), QKeySequence::Paste);
-        QCOMPARE(w.serialFromField()->text() + u'-' + w.serialToField()->text(), u"1-9"_s);
-        QCOMPARE(dialogs_.messageTexts(),
-                 QStringList{u"This field requires a positive nonzero integer value!"_s});
     }
 
     // The built-in signer is ticked exactly when PGPPATH leads to no signer
@@ -440,19 +439,6 @@ private Q_SLOTS:
         }
         QCOMPARE(home.signedText(run.dir + u"/Sealmilled-file-7.txt"_s).replace("\r\n", "\n"),
                  "Offer 7\nplain \xe2\x98\x83\nref 7 @SERIAL@\n");
-    }
-
-    // No to pressing as UTF-8 a text Windows-1252 cannot store: nothing is
-    // pressed and the window stays.
-    void utf8Declined() {
-        WindowRun run;
-        run.windows.mainWindow().editorTemplate().setEncoding(sealmill::TextEncoding::Windows1252);
-        run.dialogs.answerMessage(MessageButton::No);
-        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
-        QVERIFY(!run.press.isRunning());
-        QCOMPARE(run.dialogs.messageTexts(), QStringList{kPressAsUtf8Question});
-        QCOMPARE(run.outputs(), QStringList());
-        QVERIFY(run.press.isVisible());
     }
 };
 
