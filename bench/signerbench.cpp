@@ -46,14 +46,14 @@ bool writeNewFile(const QString& path, const QByteArray& bytes) {
 bool signedByProgram(const SigningTask& task) {
     ProgramSigner signer;
     signer.prepare({{}, SecretBytes(GnupgHome::passPhrase().toUtf8())});
-    std::optional<SignerError> ended;
+    std::optional<SignerResult> ended;
     QObject::connect(&signer, &Signer::signingEnded,
-                     [&ended](const SignerError& error) { ended = error; });
+                     [&ended](const SignerResult& result) { ended = result; });
     signer.sign(task);
     while (!ended) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    return !ended->failed();
+    return ended->status == SignerResult::Status::Succeeded;
 }
 
 // A whole sealmill-press run with the built-in signer, unlock included.

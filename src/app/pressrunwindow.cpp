@@ -6,6 +6,7 @@
 
 #include "commandguard.h"
 #include "core/platform/pathrules.h"
+#include "core/press/outcomewords.h"
 #include "core/press/serialfield.h"
 #include "core/press/startfolders.h"
 #include "core/sealmillerror.h"
@@ -56,16 +57,18 @@ bool acceptsTyped(const QKeyEvent& key) {
     });
 }
 
-QString noSignerStatus(const QString& signerPath) {
-    return QStringLiteral(
-               "Nothing pressed: no signer program at %1. Choose one with Browse..., or sign "
-               "inside Sealmill.")
-        .arg(signerPath);
-}
-
-QString stoppedStatus(qint64 pressed) {
-    return pressed == 1 ? QStringLiteral("Run stopped: 1 number was pressed.")
-                        : QStringLiteral("Run stopped: %1 numbers were pressed.").arg(pressed);
+MessageKind messageKind(sealmill::OutcomeWords::Box box) {
+    using Box = sealmill::OutcomeWords::Box;
+    switch (box) {
+        case Box::Failure:
+            return MessageKind::Failure;
+        case Box::Information:
+            return MessageKind::Information;
+        case Box::None:
+        case Box::Error:
+            break;
+    }
+    return MessageKind::Error;
 }
 
 }  // namespace
@@ -85,7 +88,7 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
         field->setMaximumWidth(
             std::max(field->minimumWidth(), field->fontMetrics().horizontalAdvance(u"00000000"_s)));
     }
-    ui_->statusBar->showMessage(kIdleStatus);
+    ui_->statusBar->showMessage(sealmill::kIdleStatus);
 
     ui_->serialFromArrows->setBuddy(ui_->serialFromField);
     ui_->serialFromArrows->setRange(0, 32767);
@@ -196,7 +199,7 @@ void PressRunWindow::startRun() {
         return;
     }
     runCommand(dialogs_, this, [this] {
-        ui_->statusBar->showMessage(kIdleStatus);  // whatever an earlier refusal said
+        ui_->statusBar->showMessage(sealmill::kIdleStatus);  // whatever an earlier refusal said
         EditorTemplate& document = mainWindow_.editorTemplate();
         // The copies are written as a save would write the document.
         if (!settleFileEncoding(dialogs_, this, document, kPressAsUtf8Question)) {
@@ -226,55 +229,28 @@ void PressRunWindow::closeWindow() {
     mainWindow_.activateWindow();
 }
 
-void PressRunWindow::showIdle() {
+void PressRunWindow::showIdle(const QString& status) {
     ui_->progressBar->setValue(0);
-    ui_->statusBar->showMessage(kIdleStatus);
+    ui_->statusBar->showMessage(status);
     ui_->closeButton->setText(kIdleCaption);
 }
 
 void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
-    using sealmill::PressResult;
-    const auto showError = [&] {
+    using Box = sealmill::OutcomeWords::Box;
+    const sealmill::OutcomeWords words =
+        sealmill::describeOutcome(outcome, {ui_->signerPathLabel->text()});
+    const auto showBox = [&] {
         dialogs_.message(this,
-                         {MessageKind::Error, outcome.message, MessageButton::Ok, outcome.details});
+                         {messageKind(words.box), words.boxText, MessageButton::Ok, words.details});
     };
-    switch (outcome.result) {
-        case PressResult::Refused:
-            if (!outcome.message.isEmpty()) {
-                showError();
-            } else {
-                // The window always has an output folder: it is the signer.
-                ui_->statusBar->showMessage(noSignerStatus(ui_->signerPathLabel->text()));
-            }
-            return;
-        case PressResult::OutputExists:
-        case PressResult::SignerFailed:
-            showError();
-            showIdle();
-            break;
-        case PressResult::FileFailed:
-            showIdle();
-            dialogs_.message(this, {MessageKind::Failure, outcome.message + u'.', MessageButton::Ok,
-                                    outcome.details});
-            break;
-        case PressResult::Succeeded:
-            showIdle();
-            dialogs_.message(this, {MessageKind::Information, sealmill::kRunSucceeded,
-                                    MessageButton::Ok, outcome.details});
-            closeWindow();
-            return;
-        case PressResult::Stopped:
-            showIdle();
-            ui_->statusBar->showMessage(stoppedStatus(outcome.pressed));
-            break;
-        case PressResult::Cancelled:
-        case PressResult::RangeLost:
-            showIdle();
-            break;
+    if (words.box == Box::Error) {
+        showBox();
     }
-    // A first cancel closes the window once the run is over; a second one,
-    // which stopped the signer, leaves it open.
-    if (outcome.cancelRequested && outcome.result != PressResult::Stopped) {
+    showIdle(words.statusLine);
+    if (words.box == Box::Failure || words.box == Box::Information) {
+        showBox();
+    }
+    if (words.closesWindow) {
         closeWindow();
     }
 }
@@ -336,7 +312,7 @@ bool PressRunWindow::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Enter) {
             ui_->statusBar->showMessage(ui_->builtinSignerBox->statusTip());
         } else if (event->type() == QEvent::Leave) {
-            ui_->statusBar->showMessage(kIdleStatus);
+            ui_->statusBar->showMessage(sealmill::kIdleStatus);
         }
     }
     if ((watched == ui_->serialFromField || watched == ui_->serialToField) &&

@@ -34,7 +34,6 @@ public:
     ~PressRunWindow() override;
     Q_DISABLE_COPY_MOVE(PressRunWindow)
 
-    static constexpr QLatin1StringView kIdleStatus{"Choose your settings and press the button..."};
     static constexpr QLatin1StringView kSerialError{
         "This field requires a positive nonzero integer value!"};
     static constexpr QLatin1StringView kSumPrefix{"Number to press: "};
@@ -77,7 +76,7 @@ private:
     void focusKeyField();
     void applySerialRule(QLineEdit* own, QLineEdit* other, bool ownIsFrom);
     void closeWindow();
-    void showIdle();
+    void showIdle(const QString& status);
     void runFinished(const sealmill::PressOutcome& outcome);
 
     std::unique_ptr<Ui::PressRunWindow> ui_;

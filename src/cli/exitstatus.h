@@ -4,14 +4,7 @@
 
 #pragma once
 
-// What sealmill-press's exit status tells a script.
-enum ExitStatus : int {
-    kExitPressed = 0,       // every number pressed (or the dry run listed them)
-    kExitUsage = 2,         // a wrong option or value; nothing was done
-    kExitRefused = 3,       // settings a run refuses: output path, signer, directory
-    kExitOutputExists = 4,  // an output file was already there
-    kExitSignerFailed = 5,  // the signer failed or wrote no output
-    kExitFileFailed = 6,    // the template or a temporary file could not be read or written
-    kExitSignalled = 128,   // plus the signal's number: cancelled by SIGINT (130), stopped by
-                            // SIGHUP (129), SIGPIPE (141), SIGTERM (143) and the like
-};
+#include "core/press/exitstatus.h"
+
+// sealmill-press names its exit statuses without the namespace.
+using enum sealmill::ExitStatus;

@@ -8,6 +8,7 @@
 #include "core/platform/pathrules.h"
 #include "core/platform/systemencoding.h"
 #include "core/press/numberedcopies.h"
+#include "core/press/outcomewords.h"
 #include "core/press/outputfiles.h"
 #include "core/press/outputpath.h"
 #include "core/press/pressjob.h"
@@ -24,7 +25,6 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
-#include <csignal>
 
 namespace {
 
@@ -48,8 +48,7 @@ QString visible(const QString& text) {
 }
 
 int cancelStatus() {
-    const int signal = cancelsignals::poll();
-    return kExitSignalled + (signal != 0 ? signal : SIGINT);
+    return sealmill::signalledStatus(cancelsignals::poll());
 }
 
 // Lists each output file and whether its name is taken; signs nothing. A
@@ -68,28 +67,6 @@ int dryRun(const PressOptions& options, const QString& outputDir, qint32 first, 
     }
     out.flush();
     return anyExists ? kExitOutputExists : kExitPressed;
-}
-
-int statusOf(sealmill::PressResult result) {
-    using sealmill::PressResult;
-    switch (result) {
-        case PressResult::Succeeded:
-            return kExitPressed;
-        case PressResult::Refused:
-            return kExitRefused;
-        case PressResult::OutputExists:
-            return kExitOutputExists;
-        case PressResult::SignerFailed:
-            return kExitSignerFailed;
-        case PressResult::FileFailed:
-            return kExitFileFailed;
-        case PressResult::Cancelled:
-        case PressResult::Stopped:
-            return cancelStatus();
-        case PressResult::RangeLost:
-            break;
-    }
-    return kExitUsage;
 }
 
 // The checks a window makes by what it offers; a script's user deserves a reason.
@@ -137,9 +114,14 @@ int runPressCommand(const PressOptions& options,
         return dryRun(options, outputDir, first, last);
     }
     if (!options.builtinSigner && !sealmill::isExistingFile(options.signerPath)) {
-        complain(QStringLiteral("no signer program at %1 (give --signer, or set PGPPATH)")
-                     .arg(options.signerPath));
-        return kExitRefused;
+        // The run's own refusal, before the pass phrase is asked for.
+        sealmill::PressOutcome refused;
+        refused.result = sealmill::PressResult::Refused;
+        sealmill::OutcomeContext context;
+        context.signerPath = options.signerPath;
+        const sealmill::OutcomeWords words = sealmill::describeOutcome(refused, context);
+        complain(words.error);
+        return words.exitStatus;
     }
 
     // A script may feed the template through a pipe, e.g. -t <(generate).
@@ -189,7 +171,6 @@ int runPressCommand(const PressOptions& options,
         options.builtinSigner ? static_cast<sealmill::Signer&>(builtinSigner) : programSigner;
     sealmill::PressJob job(settings);
     cancelsignals::Watcher signals;
-    int status = kExitPressed;
 
     QObject::connect(
         &job, &sealmill::PressJob::progressed, &job,
@@ -218,25 +199,14 @@ int runPressCommand(const PressOptions& options,
     QObject::connect(
         &job, &sealmill::PressJob::finished, &job, [&](const sealmill::PressOutcome& outcome) {
             meter.finish();
-            status = statusOf(outcome.result);
-            using sealmill::PressResult;
-            if (outcome.result == PressResult::FileFailed) {
-                complain(outcome.message + u'.', outcome.details);
-            } else if (!outcome.message.isEmpty()) {
-                complain(outcome.message, outcome.details);
+            const sealmill::OutcomeWords words =
+                sealmill::describeOutcome(outcome, {options.signerPath, qint64{last} - first + 1,
+                                                    cancelsignals::poll(), options.quiet});
+            if (!words.error.isEmpty()) {
+                complain(words.error, words.details);
             }
-            if (outcome.result == PressResult::Succeeded && !options.quiet) {
-                // A success may come with a word on what it guarantees.
-                const QString note =
-                    outcome.details.isEmpty() ? QString() : outcome.details + u'\n';
-                terminal::writeError(QString(sealmill::kRunSucceeded) + u'\n' + note);
-            } else if (outcome.result == PressResult::Cancelled ||
-                       outcome.result == PressResult::Stopped) {
-                terminal::writeError(QStringLiteral("Cancelled: %1 of %2 numbers pressed.\n")
-                                         .arg(outcome.pressed)
-                                         .arg(qint64{last} - first + 1));
-            }
-            QCoreApplication::exit(status);
+            terminal::writeError(words.report);
+            QCoreApplication::exit(words.exitStatus);
         });
     // The signer takes its own copy in prepare(): a program signer's for the
     // run, the built-in one's until the key is unlocked, just before this.

@@ -18,6 +18,10 @@
 using namespace Qt::StringLiterals;
 using MB = MessageButton;
 
+// The commands that may throw unsaved changes away.
+enum class Command { Open, New, Close };
+Q_DECLARE_METATYPE(Command)
+
 namespace {
 
 // The program's windows, scripted dialogs, a scratch directory.
@@ -124,53 +128,92 @@ private Q_SLOTS:
 
     // Save As asks before replacing a file; a character Windows-1252 lacks
     // makes Save offer UTF-8. Only Yes writes.
+    void questionsBeforeSaving_data() {
+        QTest::addColumn<bool>("overwrite");  // Save As onto the file; else Save of it, opened
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<MessageButton>("answer");
+        QTest::addColumn<QString>("question");  // %1: the file
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QString>("name");  // %1: the file
+        const QByteArray old = "\x93old\x94";
+        const QString overwrite = u"OK to overwrite %1"_s;
+        QTest::newRow("overwrite, yes")
+            << true << u"new"_s << MB::Yes << overwrite << "new"_ba << false << u"%1"_s;
+        QTest::newRow("overwrite, no")
+            << true << u"new"_s << MB::No << overwrite << old << true << u"Untitled"_s;
+        QTest::newRow("as UTF-8, yes")
+            << false << u"\u2603"_s << MB::Yes << QString(kSaveAsUtf8Question)
+            << "\xe2\x98\x83\xe2\x80\x9cold\xe2\x80\x9d"_ba << false << u"%1"_s;
+        QTest::newRow("as UTF-8, no") << false << u"\u2603"_s << MB::No
+                                      << QString(kSaveAsUtf8Question) << old << true << u"%1"_s;
+    }
     void questionsBeforeSaving() {
-        for (const bool overwrite : {true, false}) {
-            for (const MB answer : {MB::Yes, MB::No}) {
-                Harness h;
-                const QString file = h.dir.filePath(u"old.txt"_s);
-                writeFile(file, "\x93old\x94");
-                h.dialogs.answerFile(file);
-                if (!overwrite) {
-                    h.form().open();
-                }
-                h.editor().insertPlainText(overwrite ? u"new"_s : u"\u2603"_s);
-                h.dialogs.answerMessage(answer);
-                overwrite ? h.form().saveAs() : h.form().save();
-                QCOMPARE(
-                    h.dialogs.messageTexts(),
-                    QStringList{overwrite ? u"OK to overwrite "_s + file : kSaveAsUtf8Question});
-                QCOMPARE(contents(file), answer == MB::No ? QByteArray("\x93old\x94")
-                                         : overwrite      ? QByteArray("new")
-                                                     : "\xe2\x98\x83\xe2\x80\x9cold\xe2\x80\x9d");
-                QCOMPARE(h.form().editorTemplate().isModified(), answer == MB::No);
-                QCOMPARE(h.form().currentFileName(),
-                         overwrite && answer == MB::No ? u"Untitled"_s : file);
-            }
+        QFETCH(bool, overwrite);
+        QFETCH(QString, typed);
+        QFETCH(MessageButton, answer);
+        QFETCH(QString, question);
+        QFETCH(QString, name);
+        Harness h;
+        const QString file = h.dir.filePath(u"old.txt"_s);
+        writeFile(file, "\x93old\x94");
+        h.dialogs.answerFile(file);
+        if (!overwrite) {
+            h.form().open();
         }
+        h.editor().insertPlainText(typed);
+        h.dialogs.answerMessage(answer);
+        overwrite ? h.form().saveAs() : h.form().save();
+        QCOMPARE(h.dialogs.messageTexts(), QStringList{question.replace(u"%1"_s, file)});
+        QTEST(contents(file), "written");
+        QTEST(h.form().editorTemplate().isModified(), "modified");
+        QCOMPARE(h.form().currentFileName(), name.replace(u"%1"_s, file));
     }
 
-    // Open, New and close guard unsaved changes alike, and stop after a save that did not happen.
+    // Open, New and close guard unsaved changes alike, and stop after a save
+    // that did not happen. Every file dialog but the Save As answered here is
+    // cancelled. %1 in the question: the document's file.
     void unsavedChangesQuestion_data() {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<bool>("named");  // opened from a file, so Save asks for no name
         QTest::addColumn<MessageButton>("answer");
-        QTest::addColumn<QString>("saveAs");  // "-": named, not asked
-        QTest::newRow("open, cancel") << u"open"_s << MB::Cancel << u"-"_s;
-        QTest::newRow("open, no") << u"open"_s << MB::No << u"-"_s;
-        QTest::newRow("open, yes, untitled") << u"open"_s << MB::Yes << u"file"_s;
-        QTest::newRow("open, yes, save as cancelled") << u"open"_s << MB::Yes << u"cancel"_s;
-        QTest::newRow("new, cancel") << u"new"_s << MB::Cancel << u"-"_s;
-        QTest::newRow("new, yes, named") << u"new"_s << MB::Yes << u"-"_s;
-        QTest::newRow("close, no") << u"close"_s << MB::No << u"-"_s;
-        QTest::newRow("close, yes, save as cancelled") << u"close"_s << MB::Yes << u"cancel"_s;
+        QTest::addColumn<bool>("nameChosen");  // Save As answered with a name
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("textShown");  // the window shows the edited text still
+        QTest::addColumn<bool>("modified");
+        const QString named = u"Save changes to %1?"_s;
+        const QString untitled = u"Save changes to Untitled?"_s;
+        QTest::newRow("open, cancel") << Command::Open << true << MB::Cancel << false << named
+                                      << u"message"_s << false << true << true;
+        QTest::newRow("open, no") << Command::Open << true << MB::No << false << named
+                                  << u"message,open"_s << false << true << true;
+        QTest::newRow("open, yes, untitled")
+            << Command::Open << false << MB::Yes << true << untitled << u"message,save,open"_s
+            << true << true << false;
+        QTest::newRow("open, yes, save as cancelled")
+            << Command::Open << false << MB::Yes << false << untitled << u"message,save"_s << false
+            << true << true;
+        QTest::newRow("new, cancel") << Command::New << true << MB::Cancel << false << named
+                                     << u"message"_s << false << true << true;
+        QTest::newRow("new, yes, named") << Command::New << true << MB::Yes << false << named
+                                         << u"message"_s << true << false << false;
+        QTest::newRow("close, no") << Command::Close << true << MB::No << false << named
+                                   << u"message"_s << false << false << true;
+        QTest::newRow("close, yes, save as cancelled")
+            << Command::Close << false << MB::Yes << false << untitled << u"message,save"_s << false
+            << true << true;
     }
     void unsavedChangesQuestion() {
-        QFETCH(QString, command);
+        QFETCH(Command, command);
+        QFETCH(bool, named);
         QFETCH(MessageButton, answer);
-        QFETCH(QString, saveAs);
+        QFETCH(bool, nameChosen);
+        QFETCH(QString, question);
         Harness h;
         const QString file = h.dir.filePath(u"doc.txt"_s);
-        if (saveAs == u"-") {
+        if (named) {
             writeFile(file, "doc");
             h.dialogs.answerFile(file);
             h.form().open();
@@ -179,43 +222,53 @@ private Q_SLOTS:
         h.form().show();
         h.editor().insertPlainText(u"+"_s);
         h.dialogs.answerMessage(answer);
-        saveAs == u"file" ? h.dialogs.answerFile(file) : h.dialogs.answerCancel();
-        command == u"open" ? h.form().open()
-                           : (command == u"new" ? h.form().newFile() : void(h.form().close()));
-        QCOMPARE(h.dialogs.messageTexts().first(),
-                 u"Save changes to %1?"_s.arg(saveAs == u"-" ? file : u"Untitled"_s));
+        if (nameChosen) {
+            h.dialogs.answerFile(file);
+        }
+        h.dialogs.answerCancel();
+        switch (command) {
+            case Command::Open:
+                h.form().open();
+                break;
+            case Command::New:
+                h.form().newFile();
+                break;
+            case Command::Close:
+                h.form().close();
+                break;
+        }
+        QCOMPARE(h.dialogs.messageTexts().first(), question.replace(u"%1"_s, file));
         QCOMPARE(h.dialogs.asked.first().message.buttons, MB::Yes | MB::No | MB::Cancel);
-        const bool goesOn = answer != MB::Cancel && saveAs != u"cancel";
-        QCOMPARE(h.askedKinds(), u"message"_s +
-                                     (answer == MB::Yes && saveAs != u"-" ? u",save"_s : u""_s) +
-                                     (goesOn && command == u"open" ? u",open"_s : u""_s));
-        QCOMPARE(contents(file).contains('+'), answer == MB::Yes && saveAs != u"cancel");
-        QCOMPARE(h.form().isVisible() && !h.editor().toPlainText().isEmpty(),
-                 !goesOn || command == u"open");
-        QVERIFY(goesOn || h.form().editorTemplate().isModified());
+        QTEST(h.askedKinds(), "asked");
+        QTEST(contents(file).contains('+'), "saved");
+        QTEST(h.form().isVisible() && h.editor().toPlainText().contains(u'+'), "textShown");
+        QTEST(h.form().editorTemplate().isModified(), "modified");
     }
 
-    // A file that cannot be read or written leaves text, name and flag as they were.
-    void failuresLeaveTheDocumentAsItWas_data() {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("open too big") << u"big.txt"_s << u"Text exceeds memo capacity."_s;
-        QTest::newRow("save as, no directory") << u"no/x.txt"_s << u"Cannot create file %1."_s;
-    }
-    void failuresLeaveTheDocumentAsItWas() {
-        QFETCH(QString, target);
-        QFETCH(QString, failure);
-        const bool open = QByteArray(QTest::currentDataTag()).startsWith("open");
+    // A file too big to open leaves text, name and flag as they were.
+    void openFailureLeavesTheDocumentAsItWas() {
         Harness h;
-        const QString path = h.dir.filePath(target);
         writeFile(h.dir.filePath(u"big.txt"_s), QByteArray(11, 'x'));
         h.form().editorTemplate().setCapacity(10);
         h.editor().insertPlainText(u"kept"_s);
-        open ? h.dialogs.answerMessage(MB::No) : h.dialogs.answerFile(path);  // save changes?
-        open ? h.dialogs.answerFile(path) : h.dialogs.answerMessage(MB::Ok);
+        h.dialogs.answerMessage(MB::No);  // save changes?
+        h.dialogs.answerFile(h.dir.filePath(u"big.txt"_s));
         h.dialogs.answerMessage(MB::Ok);
-        open ? h.form().open() : h.form().saveAs();
-        QCOMPARE(h.dialogs.messageTexts().last(), failure.replace(u"%1"_s, path));
+        h.form().open();
+        QCOMPARE(h.dialogs.messageTexts().last(), u"Text exceeds memo capacity."_s);
+        QCOMPARE(h.editor().toPlainText() + h.form().currentFileName(), u"keptUntitled"_s);
+        QVERIFY(h.form().editorTemplate().isModified());
+    }
+
+    // A file that cannot be written leaves text, name and flag as they were.
+    void saveFailureLeavesTheDocumentAsItWas() {
+        Harness h;
+        const QString path = h.dir.filePath(u"no/x.txt"_s);
+        h.editor().insertPlainText(u"kept"_s);
+        h.dialogs.answerFile(path);
+        h.dialogs.answerMessage(MB::Ok);
+        h.form().saveAs();
+        QCOMPARE(h.dialogs.messageTexts().last(), u"Cannot create file %1."_s.arg(path));
         QCOMPARE(h.editor().toPlainText() + h.form().currentFileName(), u"keptUntitled"_s);
         QVERIFY(h.form().editorTemplate().isModified());
     }

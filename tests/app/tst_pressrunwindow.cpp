@@ -22,6 +22,42 @@ using namespace Qt::StringLiterals;
 
 const QString kTemplate = u"Offer @SERIAL@\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s;
 const QString kDone = u"The Sealmill has run!"_s;
+const QString kIdle = u"Choose your settings and press the button..."_s;
+
+Q_DECLARE_METATYPE(MessageKind)
+
+// The user's template in the editor, its last edit one the user can undo,
+// and the press run window open on numbers 5..9, the signer stand-in and an
+// output folder whose path is far longer than the 34 characters a fixed
+// buffer once took.
+struct WindowRun {
+    QTemporaryDir temp{u"/tmp/sm-XXXXXX"_s};
+    QString dir = temp.filePath(u"pressed by the window "_s.repeated(8));
+    FakeSignerSettings counter{"COUNTER=" + QFile::encodeName(temp.filePath(u"n"_s))};
+    FakeDialogs dialogs;
+    AppWindows windows{dialogs};
+    PressRunWindow& press = windows.pressRunWindow();
+    QPlainTextEdit& editor = *windows.mainWindow().editor();
+
+    WindowRun() {
+        QDir().mkdir(dir);
+        editor.setPlainText(u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
+        editor.moveCursor(QTextCursor::Start);
+        editor.moveCursor(QTextCursor::EndOfWord);
+        QTest::keyClicks(&editor, u" @SERIAL@"_s);
+        windows.mainWindow().openPressRun();
+        press.serialFromField()->setText(u"5"_s);
+        press.serialToField()->setText(u"9"_s);
+        press.signerPathLabel()->setText(QStringLiteral(SEALMILL_FAKE_SIGNER));
+        press.builtinSignerBox()->setChecked(false);
+        press.outputDirLabel()->setText(dir);
+        press.keyIdField()->setText(GnupgHome::userId());
+        press.passPhraseField()->setText(GnupgHome::passPhrase());
+    }
+    [[nodiscard]] QStringList outputs() const {
+        return QDir(dir).entryList({u"Sealmilled-file-*"_s}, QDir::Files, QDir::Name);
+    }
+};
 
 class TestPressRun : public QObject {
     Q_OBJECT
@@ -38,46 +74,78 @@ private Q_SLOTS:
         dialogs_.asked.clear();
     }
 
-    // From 5-9, select one field, then '#' keys, '^' arrow clicks, '=' pastes, others typed.
-    void serialRules_data() {
+    // From 5-9, one field selected whole: keys pressed (a paste takes the
+    // clipboard's text), then text typed.
+    void serialKeys_data() {
         QTest::addColumn<bool>("onFrom");
-        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QList<QKeySequence>>("keys");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("range");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("to 2 pulls from down") << false << u"2"_s << u"2-2"_s << 0;
-        QTest::newRow("from 12 pulls to up") << true << u"12"_s << u"12-12"_s << 0;
-        QTest::newRow("from emptied") << true << u"#End|#Backspace"_s << u"1-9"_s << 1;
-        QTest::newRow("filtered keys") << true << u"#End| -+a$"_s << u"5-9"_s << 0;
+        using Keys = QList<QKeySequence>;
+        const QKeySequence end(Qt::Key_End);
+        QTest::newRow("to 2 pulls from down")
+            << false << QString() << Keys() << u"2"_s << u"2-2"_s << 0;
+        QTest::newRow("from 12 pulls to up")
+            << true << QString() << Keys() << u"12"_s << u"12-12"_s << 0;
+        QTest::newRow("from emptied")
+            << true << QString() << Keys{end, QKeySequence(Qt::Key_Backspace)} << QString()
+            << u"1-9"_s << 1;
+        QTest::newRow("filtered keys")
+            << true << QString() << Keys{end} << u" -+a$"_s << u"5-9"_s << 0;
+        QTest::newRow("pasted 12a")
+            << true << u"12a"_s << Keys{QKeySequence::Paste} << QString() << u"1-9"_s << 1;
         QTest::newRow("letters with modifiers")
-            << true << u"#End|#Alt+X|#Meta+Q|#Ctrl+Alt+K"_s << u"5-9"_s << 0;
-        QTest::newRow("pasted 12a") << true << u"=12a"_s << u"1-9"_s << 1;
-        QTest::newRow("down at 1") << true << u"1|^dn|#Down"_s << u"1-9"_s << 0;
-        QTest::newRow("to down pulls from") << false << u"5|^dn"_s << u"4-4"_s << 0;
+            << true << QString()
+            << Keys{end, QKeySequence(u"Alt+X"_s), QKeySequence(u"Meta+Q"_s),
+                    QKeySequence(u"Ctrl+Alt+K"_s)}
+            << QString() << u"5-9"_s << 0;
     }
-    void serialRules() {
+    void serialKeys() {
         QFETCH(bool, onFrom);
-        QFETCH(QString, script);
+        QFETCH(QString, clipboard);
+        QFETCH(QList<QKeySequence>, keys);
+        QFETCH(QString, typed);
         QFETCH(int, boxes);
+        QLineEdit* field = onFrom ? w.serialFromField() : w.serialToField();
+        field->setFocus();
+        field->selectAll();
+        QGuiApplication::clipboard()->setText(clipboard);
+        for (const QKeySequence& key : keys) {
+            QTest::keySequence(field, key);
+        }
+        QTest::keyClicks(field, typed);
+        QTEST(w.serialFromField()->text() + u'-' + w.serialToField()->text(), "range");
+        QCOMPARE(dialogs_.messageTexts(),
+                 QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
+    }
+
+    // From 5-9, a number typed over one field, then its down arrow clicked
+    // and the Down key pressed: neither goes below 1.
+    void serialArrows_data() {
+        QTest::addColumn<bool>("onFrom");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("downKeys");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("down at 1") << true << u"1"_s << 1 << u"1-9"_s;
+        QTest::newRow("to down pulls from") << false << u"5"_s << 0 << u"4-4"_s;
+    }
+    void serialArrows() {
+        QFETCH(bool, onFrom);
+        QFETCH(QString, typed);
+        QFETCH(int, downKeys);
         QLineEdit* field = onFrom ? w.serialFromField() : w.serialToField();
         SpinArrows* arrows = onFrom ? w.serialFromArrows() : w.serialToArrows();
         field->setFocus();
         field->selectAll();
-        for (const QString& step : script.split(u'|')) {
-            if (step.startsWith(u'#')) {
-                QTest::keySequence(field, QKeySequence(step.mid(1)));
-            } else if (step.startsWith(u'^')) {
-                QTest::mouseClick(step == u"^up" ? arrows->upButton() : arrows->downButton(),
-                                  Qt::LeftButton);
-            } else if (step.startsWith(u'=')) {
-                QGuiApplication::clipboard()->setText(step.mid(1));
-                QTest::keySequence(field, QKeySequence::Paste);
-            } else {
-                QTest::keyClicks(field, step);
-            }
+        QTest::keyClicks(field, typed);
+        QTest::mouseClick(arrows->downButton(), Qt::LeftButton);
+        for (int i = 0; i < downKeys; ++i) {
+            QTest::keyClick(field, Qt::Key_Down);
         }
         QTEST(w.serialFromField()->text() + u'-' + w.serialToField()->text(), "range");
-        QCOMPARE(dialogs_.messageTexts(),
-                 QStringList(boxes, u"This field requires a positive nonzero integer value!"_s));
+        QCOMPARE(dialogs_.messageTexts(), QStringList());
     }
 
     // The built-in signer is ticked exactly when PGPPATH leads to no signer
@@ -187,26 +255,27 @@ private Q_SLOTS:
         QCOMPARE(dialogs_.asked.at(1).directory.rootDirectory, u"/tmp"_s);
     }
 
-    // Refused before anything is written, saying why.
+    // Refused before anything is written: the status line or the box says why.
     void refusals_data() {
-        QTest::addColumn<QString>("signer");  // the signer path; empty: the built-in signer
+        QTest::addColumn<bool>("builtin");
+        QTest::addColumn<QString>("signer");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("status");
         QTest::newRow("no signer program")
-            << u"/"_s << u"out-@SERIAL@.txt"_s << QStringList()
+            << false << u"/"_s << u"out-@SERIAL@.txt"_s << QStringList()
             << u"Nothing pressed: no signer program at /. Choose one with Browse..., or sign "
                u"inside Sealmill."_s;
         QTest::newRow("output name longer than the system takes")
-            << QString() << QString(251, u'n') + u"@SERIAL@.txt"_s
-            << QStringList{u"Output path too long! Sorry..."_s}
-            << QString(PressRunWindow::kIdleStatus);
+            << true << u"/"_s << QString(251, u'n') + u"@SERIAL@.txt"_s
+            << QStringList{u"Output path too long! Sorry..."_s} << kIdle;
     }
     void refusals() {
+        QFETCH(bool, builtin);
         QFETCH(QString, signer);
         QFETCH(QString, pattern);
         QTemporaryDir dir;
-        w.builtinSignerBox()->setChecked(signer.isEmpty());
+        w.builtinSignerBox()->setChecked(builtin);
         w.signerPathLabel()->setText(signer);
         w.namePatternField()->setText(pattern);
         w.outputDirLabel()->setText(dir.path());
@@ -246,128 +315,130 @@ private Q_SLOTS:
         QCOMPARE(contents(file), "Offer \xe2\x80\x9c@SERIAL@\xe2\x80\x9d\r\n\xe2\x98\x83");
     }
 
-    // Runs 5..9 with the stand-in signer, or a real one ("real ...") with a
-    // throw-away GnuPG key. %1 in a message: the output directory.
-    void run_data() {
-        QTest::addColumn<QByteArray>("signer");  // FAKESIGNER_ settings
-        QTest::addColumn<QString>("obstacle");   // a file already in the output directory
-        QTest::addColumn<QString>("cancel");     // "", "once" or "twice", during the first number
-        QTest::addColumn<int>("outputs");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("status");  // the status line at the end
-        const auto row = [](const char* name, const QByteArray& signer, const QString& obstacle,
-                            const QString& cancel, int outputs, const QString& message,
-                            const QString& status = PressRunWindow::kIdleStatus) {
-            QTest::newRow(name) << signer << obstacle << cancel << outputs << message << status;
-        };
-        row("5..9, a second Run ignored", {}, {}, {}, 5, kDone);
-        row("output 7 exists", {}, u"Sealmilled-file-7.txt"_s, {}, 2,
-            u"%1/Sealmilled-file-7.txt already exists!\rOverwrite not supported"_s);
-        row("signer exit 11 on 6", "FAIL_AT=2;EXIT=11;PRINT=gpg: no such key", {}, {}, 1,
-            u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s);
-        row("snapshot left behind", {}, u"SealmillTemplate.tmp"_s, {}, 0,
-            u"Cannot create file %1/SealmillTemplate.tmp: File exists."_s);
-        row("text Windows-1252 cannot store, UTF-8 refused", "Windows-1252", {}, {}, 0,
-            kPressAsUtf8Question);
-        row("signer succeeds but writes nothing", "NO_OUTPUT=1;PRINT=gpg: no such key", {}, {}, 0,
-            u"%1/Sealmilled-file-5.txt was not written!\rThe signer reported success but left "
-            u"no signed copy"_s);
-        row("signer ended by a signal", "SIGNAL=9", {}, {}, 0,
-            u"The signer was ended by signal 9 (Killed)."_s);
-        row("cancel once", "SLEEP_MS=400", {}, u"once"_s, 1, {});
-        row("cancel twice", "SLEEP_MS=60000", {}, u"twice"_s, 0, {},
-            u"Run stopped: 0 numbers were pressed."_s);
-        row("real pgpgpg", "real", {}, {}, 5, kDone);
-        row("real built-in signer", "real builtin", {}, {}, 5, kDone);
-        row("real built-in signer, wrong pass phrase", "real builtin wrong", {}, {}, 0,
-            u"Wrong pass phrase for "_s + GnupgHome::userId());
+    // 5..9 with the stand-in signer: a second Run is ignored, the bar moves
+    // per number, the box says so and the window gives way to the editor,
+    // whose document is never touched.
+    void pressesTheRange() {
+        WindowRun run;
+        QList<int> positions;
+        QObject::connect(run.press.progressBar(), &QProgressBar::valueChanged,
+                         [&positions](int value) { positions << value; });
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QVERIFY(run.press.isRunning());
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 60000);
+
+        QCOMPARE(run.outputs(), (QStringList{u"Sealmilled-file-5.txt"_s, u"Sealmilled-file-6.txt"_s,
+                                             u"Sealmilled-file-7.txt"_s, u"Sealmilled-file-8.txt"_s,
+                                             u"Sealmilled-file-9.txt"_s}));
+        writeFile(run.temp.filePath(u"usual"_s), {});  // with the access a new file gets
+        QCOMPARE(QFileInfo(run.dir + u"/Sealmilled-file-7.txt"_s).permissions(),
+                 QFileInfo(run.temp.filePath(u"usual"_s)).permissions());
+        QCOMPARE(positions, (QList<int>{20, 40, 60, 80, 100, 0}));
+        QCOMPARE(run.dialogs.asked.size(), 1);
+        QCOMPARE(run.dialogs.asked.at(0).message.kind, MessageKind::Information);
+        QCOMPARE(run.dialogs.asked.at(0).message.text, kDone);
+        QVERIFY(!run.press.isVisible());
+        QVERIFY(run.windows.mainWindow().isVisible());
+        QCOMPARE(run.press.closeButton()->text(), u"&Close"_s);
+        QCOMPARE(run.press.statusBar()->currentMessage(), kIdle);
+        // The document is the user's, with its flag and its undo history.
+        QCOMPARE(run.editor.toPlainText(), kTemplate);
+        QVERIFY(run.editor.document()->isModified());
+        run.editor.undo();
+        QCOMPARE(run.editor.toPlainText(), u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
     }
-    void run() {
+
+    // A run that fails shows the box its outcome reads as, with the details,
+    // and leaves the window open and idle. %1 in a text: the output folder.
+    void failureShown_data() {
+        QTest::addColumn<QByteArray>("signer");  // FAKESIGNER_ settings
+        QTest::addColumn<QString>("obstacle");   // a file already in the output folder
+        QTest::addColumn<MessageKind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<int>("outputs");
+        QTest::newRow("signer exit 11 on 6")
+            << "FAIL_AT=2;EXIT=11;PRINT=gpg: no such key\n"_ba << u"notes.txt"_s
+            << MessageKind::Error << u"Error 11 occured:\rNONEXIST_KEY_ERROR"_s
+            << u"gpg: no such key\ngpg: no such key\n"_s << 1;
+        QTest::newRow("snapshot left behind")
+            << QByteArray() << u"SealmillTemplate.tmp"_s << MessageKind::Failure
+            << u"Cannot create file %1/SealmillTemplate.tmp: File exists."_s
+            << u"Another press run is using this folder, or an earlier one was killed before it "
+               u"could clean up. Remove the file if no run is going on."_s
+            << 0;
+    }
+    void failureShown() {
         QFETCH(QByteArray, signer);
         QFETCH(QString, obstacle);
-        QFETCH(QString, cancel);
-        QFETCH(QString, message);
-        const bool stays = message != kDone && cancel != u"once";  // the window stays open
-        std::optional<GnupgHome> home;
-        if (signer.startsWith("real")) {
-            if (GnupgHome::gpgProgram().isEmpty() || GnupgHome::pgpgpgProgram().isEmpty()) {
-                QSKIP("gpg and pgpgpg are needed (./dev installs them)");
-            }
-            home.emplace();
-            QVERIFY2(home->isReady(), qPrintable(home->error()));
-        }
-        QTemporaryDir temp(u"/tmp/sm-XXXXXX"_s);
-        // Far longer than the 34 characters a fixed buffer once took.
-        const QString dir = temp.filePath(u"pressed by the window "_s.repeated(8));
-        QVERIFY(QDir().mkdir(dir));
-        const FakeSignerSettings settings("COUNTER=" + QFile::encodeName(temp.filePath(u"n"_s)) +
-                                          ';' + signer);
-        QVERIFY(obstacle.isEmpty() || QFile(dir + u'/' + obstacle).open(QIODevice::WriteOnly));
-        FakeDialogs dialogs;
-        AppWindows windows(dialogs);
-        PressRunWindow& press = windows.pressRunWindow();
-        QPlainTextEdit& editor = *windows.mainWindow().editor();
-        editor.setPlainText(u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
-        windows.mainWindow().editorTemplate().setEncoding(signer == "Windows-1252"
-                                                              ? sealmill::TextEncoding::Windows1252
-                                                              : sealmill::TextEncoding::Utf8);
-        editor.moveCursor(QTextCursor::Start);
-        editor.moveCursor(QTextCursor::EndOfWord);
-        QTest::keyClicks(&editor, u" @SERIAL@"_s);  // an edit the user can undo
-        QCOMPARE(editor.toPlainText(), kTemplate);
-        windows.mainWindow().openPressRun();
-        press.signerPathLabel()->setText(home ? GnupgHome::pgpgpgProgram()
-                                              : QStringLiteral(SEALMILL_FAKE_SIGNER));
-        press.builtinSignerBox()->setChecked(signer.contains("builtin"));
-        press.outputDirLabel()->setText(dir);
-        press.keyIdField()->setText(GnupgHome::userId());
-        press.passPhraseField()->setText(signer.contains("wrong") ? u"mill"_s
-                                                                  : GnupgHome::passPhrase());
-        QList<int> positions;
-        QObject::connect(press.progressBar(), &QProgressBar::valueChanged,
-                         [&positions](int value) { positions << value; });
+        QFETCH(QString, text);
+        WindowRun run;
+        const FakeSignerSettings settings(signer);
+        writeFile(run.dir + u'/' + obstacle, {});
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 60000);
 
-        QTest::mouseClick(press.runButton(), Qt::LeftButton);
-        if (press.isRunning()) {
-            QTest::mouseClick(press.runButton(), Qt::LeftButton);
-        }
-        if (!cancel.isEmpty()) {
-            QTRY_VERIFY(QFileInfo::exists(dir + u"/Sealmill5.tmp"_s));  // the signer works on 5
-            QTest::mouseClick(press.closeButton(), Qt::LeftButton);
-            QVERIFY(press.statusBar()->currentMessage().contains(u"Press Cancel again"_s));
-            QVERIFY(press.isVisible());
-        }
-        if (cancel == u"twice") {
-            press.close();  // the close box
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!press.isRunning(), 60000);
+        QTEST(static_cast<int>(run.outputs().size()), "outputs");
+        QCOMPARE(run.dialogs.asked.size(), 1);
+        QTEST(run.dialogs.asked.at(0).message.kind, "kind");
+        QCOMPARE(run.dialogs.asked.at(0).message.text, text.replace(u"%1"_s, run.dir));
+        QTEST(run.dialogs.asked.at(0).message.details, "details");
+        QVERIFY(run.press.isVisible());
+        QVERIFY(!run.windows.mainWindow().isVisible());
+        QCOMPARE(run.press.closeButton()->text(), u"&Close"_s);
+        QCOMPARE(run.press.statusBar()->currentMessage(), kIdle);
+    }
 
-        QStringList outputs = QDir(dir).entryList({u"Sealmilled-file-*"_s});
-        outputs.removeOne(obstacle);
-        QTEST(static_cast<int>(outputs.size()), "outputs");
-        writeFile(temp.filePath(u"usual"_s), {});  // with the access a new file gets
-        for (const QString& name : outputs) {
-            const QByteArray n = name.sliced(16).chopped(4).toLatin1();
-            QCOMPARE(QFileInfo(dir + u'/' + name).permissions(),
-                     QFileInfo(temp.filePath(u"usual"_s)).permissions());
-            QVERIFY(!home || home->goodSignatureBy(dir + u'/' + name) == home->fingerprint());
-            QVERIFY(!home || home->signedText(dir + u'/' + name).replace("\r\n", "\n") ==
-                                 "Offer " + n + "\nplain \xe2\x98\x83\nref " + n + " @SERIAL@\n");
+    // Cancel asks the signer to finish its number; the close box, a second
+    // Cancel, stops it at once, and the status line counts what was pressed.
+    void cancelTwice() {
+        WindowRun run;
+        const FakeSignerSettings settings("SLEEP_MS=60000");
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY(QFileInfo::exists(run.dir + u"/Sealmill5.tmp"_s));  // the signer works on 5
+        QTest::mouseClick(run.press.closeButton(), Qt::LeftButton);
+        QCOMPARE(run.press.statusBar()->currentMessage(),
+                 u"Cancelling: number 5 is being signed. Press Cancel again to stop now."_s);
+        QVERIFY(run.press.isVisible());
+        run.press.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 20000);
+
+        QCOMPARE(run.outputs(), QStringList());
+        QCOMPARE(run.dialogs.asked.size(), 0);
+        QCOMPARE(run.press.statusBar()->currentMessage(),
+                 u"Run stopped: 0 numbers were pressed."_s);
+        QVERIFY(run.press.isVisible());
+        QCOMPARE(run.press.closeButton()->text(), u"&Close"_s);
+    }
+
+    // The key and the pass phrase typed in the window reach either signer:
+    // a throw-away GnuPG key signs every copy.
+    void realSigners_data() {
+        QTest::addColumn<bool>("builtin");
+        QTest::newRow("pgpgpg") << false;
+        QTest::newRow("built-in signer") << true;
+    }
+    void realSigners() {
+        QFETCH(bool, builtin);
+        if (GnupgHome::gpgProgram().isEmpty() || GnupgHome::pgpgpgProgram().isEmpty()) {
+            QSKIP("gpg and pgpgpg are needed (./dev installs them)");
         }
-        QCOMPARE(dialogs.messageTexts(),
-                 message.isEmpty() ? QStringList() : QStringList{message.replace(u"%1"_s, dir)});
-        QCOMPARE(dialogs.asked.value(0).message.details.contains(u"gpg: no such key"_s),
-                 signer.contains("PRINT=gpg"));
-        QCOMPARE(press.isVisible(), stays);
-        QCOMPARE(windows.mainWindow().isVisible(), !stays);
-        QCOMPARE(press.closeButton()->text(), u"&Close"_s);
-        QTEST(press.statusBar()->currentMessage(), "status");
-        QVERIFY(!message.startsWith(kDone) || positions == (QList<int>{20, 40, 60, 80, 100, 0}));
-        // The document is the user's, with its flag and its undo history.
-        QCOMPARE(editor.toPlainText(), kTemplate);
-        QVERIFY(editor.document()->isModified());
-        editor.undo();
-        QCOMPARE(editor.toPlainText(), u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
+        const GnupgHome home;
+        QVERIFY2(home.isReady(), qPrintable(home.error()));
+        WindowRun run;
+        run.press.signerPathLabel()->setText(GnupgHome::pgpgpgProgram());
+        run.press.builtinSignerBox()->setChecked(builtin);
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 60000);
+
+        QCOMPARE(run.dialogs.messageTexts(), QStringList{kDone});
+        QCOMPARE(run.outputs().size(), 5);
+        for (const QString& name : run.outputs()) {
+            QCOMPARE(home.goodSignatureBy(run.dir + u'/' + name), home.fingerprint());
+        }
+        QCOMPARE(home.signedText(run.dir + u"/Sealmilled-file-7.txt"_s).replace("\r\n", "\n"),
+                 "Offer 7\nplain \xe2\x98\x83\nref 7 @SERIAL@\n");
     }
 };
 

@@ -215,16 +215,17 @@ void PressJob::begin() {
     run.signer.prepare({settings_.keyId(), settings_.passPhrase()});
 }
 
-void PressJob::onPrepared(const SignerError& error) {
+void PressJob::onPrepared(const SignerResult& result) {
     Run& run = *run_;
     disconnect(run.preparedConnection);
     run.preparing = false;
+    const bool failed = result.status == SignerResult::Status::Failed;
     if (run.stopRequested) {
         finish(PressResult::Stopped);
-    } else if (error.failed() && run.cancelRequested) {
+    } else if (failed && run.cancelRequested) {
         finish(PressResult::Cancelled);  // the signer was cut short on the user's word
-    } else if (error.failed()) {
-        finish(PressResult::SignerFailed, error.message, error.details);
+    } else if (failed) {
+        finish(PressResult::SignerFailed, result.message, result.details);
     } else {
         run.signedConnection =
             connect(&run.signer, &Signer::signingEnded, this, &PressJob::onSigned);
@@ -303,7 +304,7 @@ void PressJob::pressNext() {
     run.signer.sign(task);
 }
 
-void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) {
+void PressJob::onSigned(const SignerResult& result, const QByteArray& signedCopy) {
     Run& run = *run_;
     run.signing = false;
     run.folder->remove(run.workName);
@@ -323,8 +324,8 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
         finish(PressResult::FileFailed, failure.message(), failure.details());
         return;
     }
-    if (error.failed()) {
-        finish(PressResult::SignerFailed, error.message, error.details);
+    if (result.status == SignerResult::Status::Failed) {
+        finish(PressResult::SignerFailed, result.message, result.details);
         return;
     }
     // A copy signed in memory is written here, through the open folder; a
@@ -339,7 +340,7 @@ void PressJob::onSigned(const SignerError& error, const QByteArray& signedCopy) 
     }
     if (!file.isOpen()) {
         finish(PressResult::SignerFailed, missingOutputMessage(run.folder->pathOf(run.outputName)),
-               error.details);
+               result.details);
         return;
     }
     run.batch->add(run.serial, run.signedName, run.outputName, std::move(file));

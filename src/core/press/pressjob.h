@@ -18,7 +18,6 @@ namespace sealmill {
 
 class PressSettings;
 
-inline constexpr QLatin1StringView kRunSucceeded{"The Sealmill has run!"};
 inline constexpr QLatin1StringView kOutputPathTooLong{"Output path too long! Sorry..."};
 inline constexpr QLatin1StringView kSignedAsUtf8{
     "The template is UTF-16 text: its copies are signed as UTF-8, which every OpenPGP program "
@@ -38,9 +37,9 @@ enum class PressResult {
 
 struct PressOutcome {
     PressResult result = PressResult::Refused;
-    // The error box's text for Refused, OutputExists and SignerFailed (an
-    // empty one for a refusal means none is shown); for FileFailed the failure
-    // without its final full stop.
+    // Why the run failed, for Refused, OutputExists, SignerFailed and
+    // FileFailed; a refusal for want of a signer program has none.
+    // describeOutcome() turns it into words.
     QString message;
     QString details;  // more for whoever wants it: what the signer printed, why a file is there
     qint64 pressed = 0;
@@ -100,8 +99,8 @@ private:
 
     void begin();
     void pressNext();
-    void onPrepared(const SignerError& error);
-    void onSigned(const SignerError& error, const QByteArray& signedCopy);
+    void onPrepared(const SignerResult& result);
+    void onSigned(const SignerResult& result, const QByteArray& signedCopy);
     struct Ending;
     void onDurable();
     [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);

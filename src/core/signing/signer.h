@@ -10,6 +10,7 @@
 #include <QLatin1StringView>
 #include <QObject>
 #include <QString>
+#include <utility>
 
 namespace sealmill {
 
@@ -34,12 +35,20 @@ struct SigningTask {
     QString keyId;
 };
 
-// Why a signer failed, as the error box shows it; an empty message is success.
-struct SignerError {
-    QString message;
-    QString details;  // e.g. what the signer printed last
+// How a signer's prepare() or sign() ended.
+struct SignerResult {
+    enum class Status { Succeeded, Failed };
 
-    [[nodiscard]] bool failed() const { return !message.isEmpty(); }
+    [[nodiscard]] static SignerResult succeeded(QString details = {}) {
+        return {Status::Succeeded, {}, std::move(details)};
+    }
+    [[nodiscard]] static SignerResult failed(QString message, QString details = {}) {
+        return {Status::Failed, std::move(message), std::move(details)};
+    }
+
+    Status status = Status::Failed;  // a result nobody filled in is no success
+    QString message;                 // why it failed, as the error box shows it
+    QString details;                 // e.g. what the signer printed last, on success too
 };
 
 // The seam between a press run and whatever signs its copies: a program
@@ -72,10 +81,10 @@ public:
     virtual void release() {}
 
 Q_SIGNALS:
-    void prepared(const sealmill::SignerError& error);
+    void prepared(const sealmill::SignerResult& result);
     // `signedCopy` holds the signed copy when it was made in memory; empty
     // when a signer program wrote it to task.signedFile.
-    void signingEnded(const sealmill::SignerError& error, const QByteArray& signedCopy);
+    void signingEnded(const sealmill::SignerResult& result, const QByteArray& signedCopy);
 };
 
 }  // namespace sealmill

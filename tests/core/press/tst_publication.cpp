@@ -29,14 +29,13 @@ public:
     [[nodiscard]] bool readsWorkFile() const override { return false; }
     void prepare(SigningSetup /*setup*/) override {
         QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT prepared({}); }, Qt::QueuedConnection);
+            this, [this] { Q_EMIT prepared(SignerResult::succeeded()); }, Qt::QueuedConnection);
     }
     void sign(const SigningTask& task) override {
         whileSigning(task.serial);
-        SignerError error;
-        if (task.serial == failAt) {
-            error.message = u"Error 20 occured:\rSIGNATURE_ERROR"_s;
-        }
+        const SignerResult error =
+            task.serial == failAt ? SignerResult::failed(u"Error 20 occured:\rSIGNATURE_ERROR"_s)
+                                  : SignerResult::succeeded();
         const QByteArray copy = "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + task.copy;
         QMetaObject::invokeMethod(
             this, [this, error, copy] { Q_EMIT signingEnded(error, copy); }, Qt::QueuedConnection);

@@ -33,29 +33,29 @@ void BuiltinSigner::prepare(SigningSetup setup) {
     auto passPhrase = std::make_shared<SecretBytes>(std::move(setup.passPhrase));
     if (passPhrase->view().contains('\0')) {
         passPhrase->clear();
-        Q_EMIT prepared({QString(kNulInPassPhrase), {}});
+        Q_EMIT prepared(SignerResult::failed(kNulInPassPhrase));
         return;
     }
     const auto unlock = [this, source, passPhrase] {
-        SignerError error;
+        SignerResult result = SignerResult::succeeded();
         try {
             auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
-                error = {failure->message, failure->details};
+                result = SignerResult::failed(failure->message, failure->details);
             } else {
                 key_ = std::move(std::get<std::unique_ptr<SigningKey>>(loaded));
                 signer_ = key_->newSigner();
             }
         } catch (const SealmillError& failure) {
-            error = {failure.message(), failure.details()};
+            result = SignerResult::failed(failure.message(), failure.details());
         }
         QMetaObject::invokeMethod(
-            this, [this, error] { Q_EMIT prepared(error); }, Qt::QueuedConnection);
+            this, [this, result] { Q_EMIT prepared(result); }, Qt::QueuedConnection);
     };
     try {
         worker_.post(unlock);
     } catch (const std::system_error&) {  // the system is out of threads or memory
-        Q_EMIT prepared({QStringLiteral("Cannot start a thread to sign on"), {}});
+        Q_EMIT prepared(SignerResult::failed(QStringLiteral("Cannot start a thread to sign on")));
     }
 }
 
@@ -63,15 +63,15 @@ void BuiltinSigner::sign(const SigningTask& task) {
     // The copy comes back in memory: the job writes it into the folder it
     // opened, so a full disk is a file failure like any other.
     worker_.post([this, task] {
-        SignerError error;
+        SignerResult result = SignerResult::succeeded();
         QByteArray signedCopy;
         try {
             signedCopy = signer_->clearSign(task.copy);
         } catch (const SealmillError& failure) {
-            error = {failure.message(), failure.details()};
+            result = SignerResult::failed(failure.message(), failure.details());
         }
         QMetaObject::invokeMethod(
-            this, [this, error, signedCopy] { Q_EMIT signingEnded(error, signedCopy); },
+            this, [this, result, signedCopy] { Q_EMIT signingEnded(result, signedCopy); },
             Qt::QueuedConnection);
     });
 }

@@ -117,10 +117,10 @@ void ProgramSigner::prepare(SigningSetup setup) {
     passPhrase_ = std::move(setup.passPhrase);
     if (passPhrase_.view().contains('\0')) {
         passPhrase_.clear();
-        Q_EMIT prepared({QString(kNulInPassPhrase), {}});
+        Q_EMIT prepared(SignerResult::failed(kNulInPassPhrase));
         return;
     }
-    Q_EMIT prepared({});
+    Q_EMIT prepared(SignerResult::succeeded());
 }
 
 void ProgramSigner::release() {
@@ -149,14 +149,13 @@ void ProgramSigner::stop() {
 }
 
 void ProgramSigner::judge(const SignerOutcome& outcome) {
-    SignerError error;
     // Kept on success too: a signer that says it signed but wrote nothing
     // has usually said why.
-    error.details = decodeLocal(outcome.outputTail);
-    if (const std::optional<QString> message = signerFailureMessage(outcome)) {
-        error.message = *message;
-    }
-    Q_EMIT signingEnded(error, {});
+    QString printed = decodeLocal(outcome.outputTail);
+    const std::optional<QString> failure = signerFailureMessage(outcome);
+    Q_EMIT signingEnded(failure ? SignerResult::failed(*failure, std::move(printed))
+                                : SignerResult::succeeded(std::move(printed)),
+                        {});
 }
 
 }  // namespace sealmill

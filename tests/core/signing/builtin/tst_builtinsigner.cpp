@@ -92,11 +92,11 @@ class TestBuiltinSigner : public QObject {
 
     QTemporaryDir dir_;
 
-    static std::optional<SignerError> prepared(BuiltinSigner& signer, SecretBytes passPhrase) {
-        std::optional<SignerError> result;
+    static std::optional<SignerResult> prepared(BuiltinSigner& signer, SecretBytes passPhrase) {
+        std::optional<SignerResult> result;
         const auto connection =
             QObject::connect(&signer, &Signer::prepared, &signer,
-                             [&result](const SignerError& error) { result = error; });
+                             [&result](const SignerResult& ended) { result = ended; });
         signer.prepare({{}, std::move(passPhrase)});
         (void)QTest::qWaitFor([&result] { return result.has_value(); }, 20000);
         QObject::disconnect(connection);
@@ -125,17 +125,18 @@ private Q_SLOTS:
         BuiltinSigner signer;
         signer.setKeyFile(key.fileName());
 
-        const std::optional<SignerError> error = prepared(signer, std::move(passPhrase));
-        QVERIFY(error && !error->failed());
+        const std::optional<SignerResult> error = prepared(signer, std::move(passPhrase));
+        QVERIFY(error.has_value());
+        QCOMPARE(error->status, SignerResult::Status::Succeeded);
         QVERIFY(!inWritableMemory(kPassPhraseTail));
         QVERIFY(inWritableMemory(kSecretScalar));
         QCOMPARE(::prctl(PR_GET_DUMPABLE), 0);
         rlimit during{};
         QVERIFY(::getrlimit(RLIMIT_CORE, &during) == 0);
         QCOMPARE(during.rlim_cur, rlim_t{0});
-        std::optional<SignerError> signedOne;
+        std::optional<SignerResult> signedOne;
         connect(&signer, &Signer::signingEnded, this,
-                [&signedOne](const SignerError& ended) { signedOne = ended; });
+                [&signedOne](const SignerResult& ended) { signedOne = ended; });
         signer.sign({1, "No. 1\r\n", {}, dir_.filePath(u"1.asc"_s), {}, {}});
         QTRY_VERIFY(signedOne.has_value());
         QCOMPARE(signedOne->message, QString());
@@ -152,7 +153,7 @@ private Q_SLOTS:
     void refusesNulInPassPhrase() {
         BuiltinSigner signer;
         signer.setKeyFile(dir_.filePath(u"none.asc"_s));
-        const std::optional<SignerError> error = prepared(signer, SecretBytes("RIGHT\0junk"_ba));
+        const std::optional<SignerResult> error = prepared(signer, SecretBytes("RIGHT\0junk"_ba));
         QVERIFY(error.has_value());
         QCOMPARE(error->message,
                  u"The pass phrase holds a NUL character, which no signer can take"_s);

@@ -19,24 +19,24 @@ namespace {
 const QByteArray kPassPhrase = "\tp -o x\x1b[2J\r\x7f\xc2\xa0 "_ba;
 
 // One run of one signature through the real launch, waited for from the event loop.
-SignerError signOnce(ProgramSigner& signer, const SigningTask& task,
-                     const QByteArray& passPhrase = {}, bool stop = false) {
-    std::optional<SignerError> prepared;
+SignerResult signOnce(ProgramSigner& signer, const SigningTask& task,
+                      const QByteArray& passPhrase = {}, bool stop = false) {
+    std::optional<SignerResult> prepared;
     QObject::connect(&signer, &Signer::prepared, &signer,
-                     [&prepared](const SignerError& error) { prepared = error; });
+                     [&prepared](const SignerResult& result) { prepared = result; });
     signer.prepare({{}, SecretBytes(passPhrase)});
-    if (!prepared || prepared->failed()) {
-        return prepared.value_or(SignerError{u"not prepared at once"_s, {}});
+    if (!prepared || prepared->status == SignerResult::Status::Failed) {
+        return prepared.value_or(SignerResult::failed(u"not prepared at once"_s));
     }
-    std::optional<SignerError> ended;
+    std::optional<SignerResult> ended;
     QObject::connect(&signer, &Signer::signingEnded, &signer,
-                     [&ended](const SignerError& error) { ended = error; });
+                     [&ended](const SignerResult& result) { ended = result; });
     signer.sign(task);
     if (stop) {
         signer.stop();
     }
     if (!QTest::qWaitFor([&ended] { return ended.has_value(); }, 20000)) {
-        return {u"never ended"_s, {}};
+        return SignerResult::failed(u"never ended"_s);
     }
     return *ended;
 }
@@ -100,7 +100,7 @@ private Q_SLOTS:
         const int ownInput = ::dup(STDIN_FILENO);
         ::dup2(typed.handle(), STDIN_FILENO);
         ProgramSigner signer;
-        const SignerError error = signOnce(signer, task, passPhrase, stop);
+        const SignerResult error = signOnce(signer, task, passPhrase, stop);
         ::dup2(ownInput, STDIN_FILENO);
         ::close(ownInput);
         QTEST(error.message, "message");
@@ -133,7 +133,7 @@ private Q_SLOTS:
         ProgramSigner signer;
         SigningTask task;
         task.program = QStringLiteral(SEALMILL_FAKE_SIGNER);
-        const SignerError error = signOnce(signer, task);
+        const SignerResult error = signOnce(signer, task);
         sigprocmask(SIG_SETMASK, &old, nullptr);
         std::signal(SIGTERM, oldTerm);
         QDir::setCurrent(cwd);
