@@ -13,6 +13,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <variant>
 
 namespace sealmill {
@@ -29,6 +30,10 @@ struct KeyFile {
 };
 
 using KeySource = std::variant<KeyringKey, KeyFile>;
+
+// A key file's bytes; empty when it cannot be opened or read, or is not a
+// regular file. Stops reading past 16 MiB: no key file is that large.
+[[nodiscard]] std::optional<SecretBytes> readKeyFile(const QString& path);
 
 // A secret key unlocked once, from which every signing thread makes a signer
 // of its own. It lives in memory only, and core dumps are off while it does.
