@@ -43,6 +43,7 @@ enum class Fault {
     TruncatedArmour,    // number 1 cut short in its signature
     TextBeforeMessage,  // a line in front of number 1's message
     Folder,             // a folder at number 2's name
+    BeforeTheKey,       // number 4 signed by the key, dated a day before the key was made
 };
 
 struct Expected {
@@ -78,6 +79,24 @@ private:
     QByteArray signedCopy(qint64 serial, SigningKey& key) {
         NumberedCopies copies(certificate());
         return key.newSigner()->clearSign(copies.copy(serial));
+    }
+
+    // gpg's clear signature of number `serial`'s copy, dated a day back.
+    QByteArray signedADayAgo(qint64 serial) {
+        QTemporaryFile copy;
+        NumberedCopies copies(certificate());
+        if (!copy.open() || copy.write(copies.copy(serial)) < 0 || !copy.flush()) {
+            return {};
+        }
+        QProcess gpg;
+        gpg.start(GnupgHome::gpgProgram(),
+                  {u"--batch"_s, u"--pinentry-mode"_s, u"loopback"_s, u"--passphrase"_s,
+                   GnupgHome::passPhrase(), u"--faked-system-time"_s,
+                   u"%1!"_s.arg(QDateTime::currentSecsSinceEpoch() - 86400),
+                   u"--ignore-time-conflict"_s, u"--local-user"_s, home_->fingerprint(),
+                   u"--output"_s, u"-"_s, u"--clearsign"_s, copy.fileName()});
+        gpg.waitForFinished(120000);
+        return gpg.readAllStandardOutput();
     }
 
     static void write(const QString& path, const QByteArray& bytes) {
@@ -134,6 +153,8 @@ private:
                 QVERIFY(QFile::remove(path(2)));
                 QVERIFY(QDir(dir).mkdir(u"Copy_2.txt"_s));
                 return;
+            case Fault::BeforeTheKey:
+                return write(path(4), signedADayAgo(4));
         }
     }
 
@@ -187,6 +208,8 @@ private Q_SLOTS:
         row("text before the message", Fault::TextBeforeMessage, 1, u"Copy_1.txt"_s,
             Problem::NotSigned, 0);
         row("folder", Fault::Folder, 2, u"Copy_2.txt"_s, Problem::NotAFile, 0);
+        row("signed before the key existed", Fault::BeforeTheKey, 4, u"Copy_4.txt"_s,
+            Problem::KeyNotValid, 0);
     }
 
     void eachFaultIsReportedAsItself() {

@@ -130,15 +130,19 @@ ClearVerdict ClearVerifier::verify(QByteArrayView message) {
     rnp_key_handle_t signer = nullptr;
     uint32_t signedAt = 0;
     uint32_t expires = 0;
-    if (status != RNP_SUCCESS || executed != RNP_SUCCESS ||
-        rnp_op_verify_signature_get_key(signature, &signer) != RNP_SUCCESS ||
+    if (rnp_op_verify_signature_get_key(signature, &signer) != RNP_SUCCESS ||
         rnp_op_verify_signature_get_times(signature, &signedAt, &expires) != RNP_SUCCESS) {
-        verdict.status =
-            status == RNP_ERROR_SIGNATURE_EXPIRED ? Status::KeyNotValid : Status::BadSignature;
+        verdict.status = Status::BadSignature;
         return verdict;
     }
     const RnpKey ownedSigner(signer);
-    verdict.status = validWhenSigned(signer, signedAt) ? Status::Good : Status::KeyNotValid;
+    // RNP finds such a signature invalid too; the reason is worth telling apart.
+    if (!validWhenSigned(signer, signedAt)) {
+        verdict.status = Status::KeyNotValid;
+    } else {
+        verdict.status =
+            status == RNP_SUCCESS && executed == RNP_SUCCESS ? Status::Good : Status::BadSignature;
+    }
     return verdict;
 }
 
