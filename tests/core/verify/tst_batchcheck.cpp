@@ -42,6 +42,7 @@ enum class Fault {
     BinaryFile,         // random bytes with NULs at number 1's name
     TruncatedArmour,    // number 1 cut short in its signature
     TextBeforeMessage,  // a line in front of number 1's message
+    TextAfterMessage,   // a second message after number 1's
     Folder,             // a folder at number 2's name
     BeforeTheKey,       // number 4 signed by the key, dated a day before the key was made
 };
@@ -149,6 +150,8 @@ private:
             }
             case Fault::TextBeforeMessage:
                 return write(path(1), "Hello\n" + signedCopy(1, *ours_));
+            case Fault::TextAfterMessage:
+                return write(path(1), signedCopy(1, *ours_) + signedCopy(9, *ours_));
             case Fault::Folder:
                 QVERIFY(QFile::remove(path(2)));
                 QVERIFY(QDir(dir).mkdir(u"Copy_2.txt"_s));
@@ -206,6 +209,8 @@ private Q_SLOTS:
         row("binary file", Fault::BinaryFile, 1, u"Copy_1.txt"_s, Problem::NotSigned, 0);
         row("truncated armour", Fault::TruncatedArmour, 1, u"Copy_1.txt"_s, Problem::NotSigned, 0);
         row("text before the message", Fault::TextBeforeMessage, 1, u"Copy_1.txt"_s,
+            Problem::NotSigned, 0);
+        row("text after the message", Fault::TextAfterMessage, 1, u"Copy_1.txt"_s,
             Problem::NotSigned, 0);
         row("folder", Fault::Folder, 2, u"Copy_2.txt"_s, Problem::NotAFile, 0);
         row("signed before the key existed", Fault::BeforeTheKey, 4, u"Copy_4.txt"_s,
