@@ -119,8 +119,14 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         QStringLiteral("public-key"),
         QStringLiteral("With --verify: the signing key's public key, exported to this file."),
         QStringLiteral("file"));
+    const QCommandLineOption registerFile(
+        QStringLiteral("register"),
+        QStringLiteral("Append a CSV line (number, file, SHA-256, key fingerprint, UTC time) per "
+                       "published copy to this file; a number already in it stops the run. With "
+                       "--verify: check the files' SHA-256 against it."),
+        QStringLiteral("file"));
     parser.addOptions({help, version, templateFile, from, to, name, key, signer, builtin, keyFile,
-                       output, passFd, passFile, dryRun, quiet, verify, publicKey});
+                       output, passFd, passFile, dryRun, quiet, verify, publicKey, registerFile});
 
     if (!parser.parse(arguments)) {
         return {std::nullopt, kExitUsage, usageError(parser.errorText())};
@@ -194,6 +200,7 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
     options.quiet = parser.isSet(quiet);
     options.verify = parser.isSet(verify);
     options.publicKeyFile = parser.value(publicKey);
+    options.registerFile = parser.value(registerFile);
     if (!options.verify && parser.isSet(publicKey)) {
         return {std::nullopt, kExitUsage,
                 usageError(QStringLiteral("--public-key needs --verify"))};

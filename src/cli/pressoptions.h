@@ -25,6 +25,7 @@ struct PressOptions {
     bool quiet = false;
     bool verify = false;    // check the pressed files instead of pressing
     QString publicKeyFile;  // with verify: the key that signed them
+    QString registerFile;   // the register of issued copies, when kept
 };
 
 struct ParsedOptions {

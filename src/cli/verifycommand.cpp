@@ -86,9 +86,15 @@ int runVerifyCommand(const PressOptions& options) {
         const qint64 total = last - first + 1;
         ProgressMeter meter(style, total);
         VerifyReport report(meter, first, total);
-        const sealmill::BatchCheckSummary summary = sealmill::checkBatch(
-            text, *std::get<std::unique_ptr<sealmill::VerifyingKey>>(key),
-            {options.outputDirectory, options.namePattern, first, last, 0}, report);
+        std::optional<sealmill::RegisterReading> issued;
+        if (!options.registerFile.isEmpty()) {
+            issued = sealmill::readRegister(options.registerFile);
+        }
+        const sealmill::BatchCheckSummary summary =
+            sealmill::checkBatch(text, *std::get<std::unique_ptr<sealmill::VerifyingKey>>(key),
+                                 {options.outputDirectory, options.namePattern, first, last, 0,
+                                  issued ? &*issued : nullptr, options.registerFile},
+                                 report);
         meter.finish();
         if (summary.stopped) {
             terminal::writeError(QStringLiteral("Stopped: %1 of %2 numbers checked.\n")

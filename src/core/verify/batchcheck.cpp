@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QCryptographicHash>
 #include <QScopeGuard>
 #include <QThread>
 #include <atomic>
@@ -62,8 +63,10 @@ struct Checker {
     ClearVerifier verifier;
     QString outputDir;
     QString pattern;
+    const RegisterReading* issued = nullptr;
 
     std::optional<CopyProblem> check(qint64 serial);
+    std::optional<CopyProblem> registered(CopyProblem problem, QByteArrayView message) const;
 };
 
 std::optional<CopyProblem> Checker::check(qint64 serial) {
@@ -125,7 +128,7 @@ std::optional<CopyProblem> Checker::check(qint64 serial) {
         case Status::Good:
             problem.line = firstDifferentLine(verdict.text, copy);
             if (problem.line == 0) {
-                return std::nullopt;
+                return registered(problem, message);
             }
             problem.problem = Problem::TextDiffers;
             return problem;
@@ -145,6 +148,56 @@ std::optional<CopyProblem> Checker::check(qint64 serial) {
             return problem;
     }
     return std::nullopt;
+}
+
+// What the register says of a good copy.
+std::optional<CopyProblem> Checker::registered(CopyProblem problem, QByteArrayView message) const {
+    if (issued == nullptr) {
+        return std::nullopt;
+    }
+    const auto entry = issued->entries.constFind(problem.serial);
+    if (entry == issued->entries.cend()) {
+        problem.problem = Problem::NotRegistered;
+        return problem;
+    }
+    if (QCryptographicHash::hash(message, QCryptographicHash::Sha256).toHex() != entry->sha256) {
+        problem.problem = Problem::HashDiffers;
+        return problem;
+    }
+    return std::nullopt;
+}
+
+// What the register names that is not there, and its broken lines.
+QList<CopyProblem> registerStrays(const BatchCheckSettings& settings, const QString& outputDir) {
+    QList<CopyProblem> strays;
+    if (settings.issued == nullptr) {
+        return strays;
+    }
+    for (const qsizetype line : settings.issued->brokenLines) {
+        CopyProblem broken;
+        broken.file = settings.registerPath;
+        broken.problem = Problem::BrokenRegisterLine;
+        broken.line = line;
+        strays << broken;
+    }
+    QList<qint64> outside;
+    for (auto it = settings.issued->entries.cbegin(); it != settings.issued->entries.cend(); ++it) {
+        if (it.key() < settings.first || it.key() > settings.last) {
+            outside << it.key();
+        }
+    }
+    std::sort(outside.begin(), outside.end());
+    for (const qint64 serial : std::as_const(outside)) {
+        CopyProblem missing;
+        missing.serial = serial;
+        missing.file = outputFilePath(outputDir, settings.namePattern, serial);
+        missing.problem = Problem::RegisteredMissing;
+        struct stat status {};
+        if (::lstat(encodeLocal(missing.file).constData(), &status) != 0) {
+            strays << missing;
+        }
+    }
+    return strays;
 }
 
 // The results of the numbers under way, handed from the checking threads to
@@ -238,15 +291,17 @@ BatchCheckSummary checkBatch(const TemplateFileText& text, const VerifyingKey& k
     const QString outputDir = outputDirectory(settings.outputDirectory);
     // Read first: a folder that cannot be read cannot be checked.
     const QList<CopyProblem> strays =
-        strayFiles(outputDir, settings.namePattern, settings.first, settings.last);
+        strayFiles(outputDir, settings.namePattern, settings.first, settings.last) +
+        registerStrays(settings, outputDir);
     const qint64 count = settings.last - settings.first + 1;
     const int threads = static_cast<int>(std::clamp<qint64>(
         settings.threads > 0 ? settings.threads : QThread::idealThreadCount(), 1, count));
     // Made here, so that what cannot be made stops the check before it starts.
     std::vector<std::unique_ptr<Checker>> checkers;
     for (int i = 0; i < threads; ++i) {
-        checkers.push_back(std::unique_ptr<Checker>(new Checker{
-            NumberedCopies(text), ClearVerifier(key), outputDir, settings.namePattern}));
+        checkers.push_back(std::unique_ptr<Checker>(
+            new Checker{NumberedCopies(text), ClearVerifier(key), outputDir, settings.namePattern,
+                        settings.issued}));
     }
 
     ResultWindow window(settings.first);

@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include "core/press/copyregister.h"
 #include "core/text/templatefile.h"
 #include "core/verify/copyproblem.h"
 
@@ -21,6 +22,9 @@ struct BatchCheckSettings {
     qint64 first = 1;
     qint64 last = 1;
     int threads = 0;  // 0: one per core
+    // The register of issued copies to hold the files against, and its path.
+    const RegisterReading* issued = nullptr;
+    QString registerPath;
 };
 
 // Where a batch check reports, always on the thread that called checkBatch().

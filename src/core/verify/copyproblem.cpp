@@ -35,6 +35,15 @@ QString describeProblem(const CopyProblem& problem) {
             return QStringLiteral("extra: its number is outside %1").arg(problem.detail);
         case Problem::Leftover:
             return QStringLiteral("leftover of an interrupted run");
+        case Problem::NotRegistered:
+            return QStringLiteral("not in the register");
+        case Problem::HashDiffers:
+            return QStringLiteral("its SHA-256 is not the one the register names");
+        case Problem::RegisteredMissing:
+            return QStringLiteral("missing, though the register names it");
+        case Problem::BrokenRegisterLine:
+            return QStringLiteral("line %1 of the register is not a record of an issued copy")
+                .arg(problem.line);
     }
     return {};
 }

@@ -22,6 +22,11 @@ enum class Problem {
     TextDiffers,   // a good signature, but not over this number's copy of the template
     Extra,         // a file of the name pattern with a number outside the range
     Leftover,      // a temporary file of an interrupted run
+    // Against a register of issued copies:
+    NotRegistered,       // a good copy the register does not name
+    HashDiffers,         // a good copy whose SHA-256 is not the register's
+    RegisteredMissing,   // a number outside the range the register names, with no file
+    BrokenRegisterLine,  // a line of the register that is no record (`line`)
 };
 
 struct CopyProblem {

@@ -53,14 +53,81 @@ bool validWhenSigned(rnp_key_handle_t key, uint32_t signedAt) {
            signedAt <= validTill;
 }
 
-QString signerKeyId(rnp_op_verify_signature_t signature) {
+// The signature's issuer, by `get` (its key id or its fingerprint).
+QString issuer(rnp_op_verify_signature_t signature,
+               rnp_result_t (*get)(rnp_signature_handle_t, char**)) {
     rnp_signature_handle_t handle = nullptr;
     if (rnp_op_verify_signature_get_handle(signature, &handle) != RNP_SUCCESS) {
         return {};
     }
-    const QString keyId =
-        rnpText([handle](char** text) { return rnp_signature_get_keyid(handle, text); });
+    const QString keyId = rnpText([handle, get](char** text) { return get(handle, text); });
     (void)rnp_signature_handle_destroy(handle);
+    return keyId;
+}
+
+// A length as a signature subpacket gives it, from `at`, which it moves past.
+qsizetype subpacketLength(const QByteArray& data, qsizetype& at) {
+    const auto octet = [&data](qsizetype i) { return static_cast<uint8_t>(data.at(i)); };
+    constexpr uint8_t kTwoOctets = 192;
+    constexpr uint8_t kFourOctets = 255;
+    if (at >= data.size()) {
+        return -1;
+    }
+    const uint8_t first = octet(at);
+    if (first < kTwoOctets) {
+        at += 1;
+        return first;
+    }
+    if (first < kFourOctets && at + 1 < data.size()) {
+        at += 2;
+        return ((first - kTwoOctets) << 8) + octet(at - 1) + kTwoOctets;
+    }
+    if (first == kFourOctets && at + 4 < data.size()) {
+        at += 5;
+        return (qsizetype{octet(at - 4)} << 24) | (octet(at - 3) << 16) | (octet(at - 2) << 8) |
+               octet(at - 1);
+    }
+    return -1;
+}
+
+// The issuer a version 4 signature packet names in its subpackets: the
+// fingerprint (type 33) if given, else the key id (type 16); RNP's own way
+// there is a verification, which logs to standard error without a key.
+QString issuerOf(const QByteArray& packet) {
+    constexpr int kIssuerKeyId = 16;
+    constexpr int kIssuerFingerprint = 33;
+    constexpr uint8_t kNewFormat = 0x40;
+    constexpr qsizetype kSubpacketsAt = 4;  // version, type, key and hash algorithms
+    if (packet.size() < 2 || (static_cast<uint8_t>(packet.at(0)) & kNewFormat) == 0) {
+        return {};  // every signer of our time writes the new packet format
+    }
+    qsizetype at = 1;
+    if (subpacketLength(packet, at) < 0 || packet.mid(at, 1) != "\x04") {
+        return {};
+    }
+    QString keyId;
+    qsizetype areaAt = at + kSubpacketsAt;
+    for (int area = 0; area < 2 && areaAt + 2 <= packet.size(); ++area) {
+        const qsizetype areaEnd = areaAt + 2 +
+                                  ((static_cast<uint8_t>(packet.at(areaAt)) << 8) |
+                                   static_cast<uint8_t>(packet.at(areaAt + 1)));
+        for (qsizetype sub = areaAt + 2; sub < areaEnd && areaEnd <= packet.size();) {
+            const qsizetype length = subpacketLength(packet, sub);
+            if (length < 1 || sub + length > areaEnd) {
+                return keyId;
+            }
+            const int type = static_cast<uint8_t>(packet.at(sub)) & 0x7f;
+            const QByteArray value = packet.mid(sub + 1, length - 1);
+            if (type == kIssuerFingerprint && value.size() > 1) {
+                return QString::fromLatin1(value.mid(1).toHex().toUpper());
+            }
+            if (type == kIssuerKeyId) {
+                keyId = QString::fromLatin1(value.toHex().toUpper());
+            }
+            sub += length;
+        }
+        areaAt = areaEnd;
+    }
     return keyId;
 }
 
@@ -124,7 +191,7 @@ ClearVerdict ClearVerifier::verify(QByteArrayView message) {
     const rnp_result_t status = rnp_op_verify_signature_get_status(signature);
     if (status == RNP_ERROR_KEY_NOT_FOUND) {
         verdict.status = Status::OtherKey;
-        verdict.signerKeyId = signerKeyId(signature);
+        verdict.signerKeyId = issuer(signature, &rnp_signature_get_keyid);
         return verdict;
     }
     rnp_key_handle_t signer = nullptr;
@@ -144,6 +211,29 @@ ClearVerdict ClearVerifier::verify(QByteArrayView message) {
             status == RNP_SUCCESS && executed == RNP_SUCCESS ? Status::Good : Status::BadSignature;
     }
     return verdict;
+}
+
+QString signerFingerprint(QByteArrayView message) {
+    if (!isOneClearSignedMessage(message)) {
+        return {};
+    }
+    // The armour's lines: headers up to an empty line, then base64 up to the checksum.
+    const qsizetype start = message.indexOf(kSignatureStart);
+    const QByteArrayView armour =
+        message.sliced(start, message.indexOf(kSignatureEnd, start) - start);
+    QByteArray base64;
+    bool body = false;
+    for (const QByteArray& raw : armour.toByteArray().split('\n').mid(1)) {
+        const QByteArray line = raw.trimmed();
+        if (!body) {
+            body = line.isEmpty();
+        } else if (line.startsWith('=')) {
+            break;
+        } else {
+            base64 += line;
+        }
+    }
+    return issuerOf(QByteArray::fromBase64(base64));
 }
 
 }  // namespace sealmill

@@ -45,4 +45,9 @@ private:
     std::unique_ptr<Rnp> rnp_;
 };
 
+// The fingerprint of the key that made the signature of a clear-signed
+// message, as the signature names it (its key id when it names no
+// fingerprint); empty when it is no such message. Checks nothing.
+[[nodiscard]] QString signerFingerprint(QByteArrayView message);
+
 }  // namespace sealmill
