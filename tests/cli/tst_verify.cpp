@@ -127,6 +127,32 @@ private Q_SLOTS:
         QCOMPARE(run.status, status);
     }
 
+    // A run records what it publishes; a run that would issue a number again
+    // signs nothing; the check holds the files against the records.
+    void registerOfIssuedCopies() {
+        QVERIFY(QDir().mkdir(u"issued"_s));
+        const QStringList run{u"--template"_s, u"offer.txt"_s,  u"--key-file"_s,
+                              u"key.asc"_s,    u"--output"_s,   u"issued"_s,
+                              u"--register"_s, u"issued.csv"_s, u"--passphrase-file"_s,
+                              u"pass.txt"_s,   u"--quiet"_s};
+        QCOMPARE(sealmillPress(run + QStringList{u"--from"_s, u"11"_s, u"--to"_s, u"12"_s}).status,
+                 0);
+        const Run again =
+            sealmillPress(run + QStringList{u"--from"_s, u"12"_s, u"--to"_s, u"13"_s});
+        QCOMPARE(again.status, 3);
+        QVERIFY2(again.err.startsWith(u"sealmill-press: Number 12 is already in the register "
+                                      "issued.csv (Sealmilled-file-12.txt, 20"_s),
+                 qPrintable(again.err));
+        QCOMPARE(QDir(u"issued"_s).entryList(QDir::Files),
+                 QStringList({u"Sealmilled-file-11.txt"_s, u"Sealmilled-file-12.txt"_s}));
+        const Run checked = sealmillPress({u"--verify"_s, u"--template"_s, u"offer.txt"_s,
+                                           u"--key-file"_s, u"key.asc"_s, u"--output"_s,
+                                           u"issued"_s, u"--register"_s, u"issued.csv"_s,
+                                           u"--from"_s, u"11"_s, u"--to"_s, u"12"_s, u"--quiet"_s});
+        QCOMPARE(checked.out, QString());
+        QCOMPARE(checked.status, 0);
+    }
+
     void publicKeyNeedsVerify() {
         const Run run = sealmillPress({u"--template"_s, u"offer.txt"_s, u"--from"_s, u"1"_s,
                                        u"--to"_s, u"3"_s, u"--public-key"_s, u"public.gpg"_s});

@@ -5,6 +5,7 @@
 // Checking a pressed batch: each kind of fault in a folder of signed copies
 // is reported as exactly that problem, for that number.
 #include "core/platform/secretbytes.h"
+#include "core/press/copyregister.h"
 #include "core/press/numberedcopies.h"
 #include "core/press/outputpath.h"
 #include "core/sealmillerror.h"
@@ -47,11 +48,12 @@ enum class Fault {
     BeforeTheKey,       // number 4 signed by the key, dated a day before the key was made
 };
 
-struct Expected {
-    qint64 serial;
-    QString file;
-    Problem problem;
-    qsizetype line;
+// What is wrong between a folder of good copies and its register.
+enum class RegisterFault {
+    HashChanged,    // number 3's line holds another hash
+    NotListed,      // number 2 has no line
+    ListedButGone,  // a line for number 9, whose file is not there
+    BrokenLine,     // a line that is no record
 };
 
 class Collector final : public BatchCheckSink {
@@ -66,6 +68,7 @@ public:
 }  // namespace
 
 Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(RegisterFault)
 Q_DECLARE_METATYPE(Problem)
 
 class TestBatchCheck : public QObject {
@@ -98,6 +101,20 @@ private:
                    u"--output"_s, u"-"_s, u"--clearsign"_s, copy.fileName()});
         gpg.waitForFinished(120000);
         return gpg.readAllStandardOutput();
+    }
+
+    // The one problem found is the row's: serial, file, problem and line.
+    static void expectOnlyTheRowsProblem(const Collector& collector, const QString& folder) {
+        QFETCH(qint64, serial);
+        QFETCH(QString, file);
+        QFETCH(Problem, problem);
+        QFETCH(qsizetype, line);
+        QCOMPARE(collector.problems.size(), 1);
+        const CopyProblem& found = collector.problems.first();
+        QCOMPARE(found.serial, serial);
+        QCOMPARE(found.file, folder + file);
+        QCOMPARE(found.problem, problem);
+        QCOMPARE(found.line, line);
     }
 
     static void write(const QString& path, const QByteArray& bytes) {
@@ -219,10 +236,6 @@ private Q_SLOTS:
 
     void eachFaultIsReportedAsItself() {
         QFETCH(Fault, fault);
-        QFETCH(qint64, serial);
-        QFETCH(QString, file);
-        QFETCH(Problem, problem);
-        QFETCH(qsizetype, line);
         QTemporaryDir dir;
         const QString folder = dir.path() + u'/';
         press(folder);
@@ -231,14 +244,64 @@ private Q_SLOTS:
         const BatchCheckSummary summary =
             checkBatch(certificate(), *key_, {dir.path(), kPattern, 1, 5, 3}, collector);
 
-        QCOMPARE(collector.problems.size(), 1);
-        const CopyProblem& found = collector.problems.first();
-        QCOMPARE(found.serial, serial);
-        QCOMPARE(found.file, folder + file);
-        QCOMPARE(found.problem, problem);
-        QCOMPARE(found.line, line);
+        expectOnlyTheRowsProblem(collector, folder);
         QCOMPARE(summary.checked, 5);
         QCOMPARE(collector.order, (QList<qint64>{1, 2, 3, 4, 5}));
+    }
+
+    void eachRegisterFaultIsReportedAsItself_data() {
+        QTest::addColumn<RegisterFault>("fault");
+        QTest::addColumn<qint64>("serial");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Problem>("problem");
+        QTest::addColumn<qsizetype>("line");
+        QTest::newRow("hash changed") << RegisterFault::HashChanged << qint64{3} << u"Copy_3.txt"_s
+                                      << Problem::HashDiffers << qsizetype{0};
+        QTest::newRow("not listed") << RegisterFault::NotListed << qint64{2} << u"Copy_2.txt"_s
+                                    << Problem::NotRegistered << qsizetype{0};
+        QTest::newRow("listed but gone")
+            << RegisterFault::ListedButGone << qint64{9} << u"Copy_9.txt"_s
+            << Problem::RegisteredMissing << qsizetype{0};
+        QTest::newRow("broken line") << RegisterFault::BrokenLine << qint64{0} << u"issued.csv"_s
+                                     << Problem::BrokenRegisterLine << qsizetype{7};
+    }
+
+    void eachRegisterFaultIsReportedAsItself() {
+        QFETCH(RegisterFault, fault);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + u'/';
+        press(folder);
+        QList<RegisterEntry> entries;
+        for (qint64 n = 1; n <= 5; ++n) {
+            QFile copy(outputFilePath(folder, kPattern, n));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            entries << RegisterEntry{
+                n, copy.fileName(),
+                QCryptographicHash::hash(copy.readAll(), QCryptographicHash::Sha256).toHex(),
+                home_->fingerprint(), u"2026-12-01T00:00:00Z"_s};
+        }
+        switch (fault) {
+            case RegisterFault::HashChanged:
+                entries[2].sha256 = QByteArray(64, '0');
+                break;
+            case RegisterFault::NotListed:
+                entries.removeAt(1);
+                break;
+            case RegisterFault::ListedButGone:
+                entries << RegisterEntry{9, u"Copy_9.txt"_s, QByteArray(64, '9'), {}, {}};
+                break;
+            case RegisterFault::BrokenLine:
+                entries << RegisterEntry{5, u"Copy_5.txt"_s, QByteArray(64, '5'), {}, {}};
+                break;
+        }
+        const QString path = folder + u"issued.csv"_s;
+        CopyRegister(path).record(entries);
+        const RegisterReading reading = readRegister(path);
+        Collector collector;
+        (void)checkBatch(certificate(), *key_, {dir.path(), kPattern, 1, 5, 2, &reading, path},
+                         collector);
+
+        expectOnlyTheRowsProblem(collector, folder);
     }
 
     void aGoodBatchHasNoProblem() {
