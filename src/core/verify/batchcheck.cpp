@@ -23,6 +23,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -66,6 +67,8 @@ struct Checker {
     const RegisterReading* issued = nullptr;
 
     std::optional<CopyProblem> check(qint64 serial);
+    // The same; what RNP or memory could not do is this number's problem.
+    std::optional<CopyProblem> checkOrExplain(qint64 serial);
     std::optional<CopyProblem> registered(CopyProblem problem, QByteArrayView message) const;
 };
 
@@ -148,6 +151,18 @@ std::optional<CopyProblem> Checker::check(qint64 serial) {
             return problem;
     }
     return std::nullopt;
+}
+
+std::optional<CopyProblem> Checker::checkOrExplain(qint64 serial) {
+    try {
+        return check(serial);
+    } catch (const SealmillError& error) {
+        return CopyProblem{serial, outputFilePath(outputDir, pattern, serial), Problem::Unreadable,
+                           0, error.message()};
+    } catch (const std::bad_alloc&) {
+        return CopyProblem{serial, outputFilePath(outputDir, pattern, serial), Problem::Unreadable,
+                           0, QStringLiteral("out of memory")};
+    }
 }
 
 // What the register says of a good copy.
@@ -310,7 +325,7 @@ BatchCheckSummary checkBatch(const TemplateFileText& text, const VerifyingKey& k
         workers.emplace_back([&window, &checker = *checker, last = settings.last] {
             qint64 serial = 0;
             while (window.take(last, serial)) {
-                window.put(serial, checker.check(serial));
+                window.put(serial, checker.checkOrExplain(serial));
             }
         });
     }
