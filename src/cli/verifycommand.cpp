@@ -113,7 +113,7 @@ int runVerifyCommand(const PressOptions& options) {
                        .arg(summary.strays)
                        .arg(std::get<std::unique_ptr<sealmill::VerifyingKey>>(key)->name());
         }
-        return report.problems() == 0 ? kExitPressed : kExitProblemsFound;
+        return report.problems() == 0 ? kExitPressed : kExitProblems;
     } catch (const sealmill::SealmillError& error) {
         if (cancelsignals::poll() != 0) {
             return kExitSignalled + cancelsignals::poll();
