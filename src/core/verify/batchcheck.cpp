@@ -35,7 +35,7 @@ namespace {
 // How far the threads may run ahead of the reports: the results they hold.
 constexpr qint64 kResultWindow = 256;
 // Room for the armour, the signature and a line break more per line.
-constexpr qint64 kSignatureRoom = 64 * 1024;
+constexpr qint64 kSignatureRoom = qint64{64} * 1024;
 constexpr std::chrono::milliseconds kStopPoll{50};
 
 QByteArrayView withoutBreak(QByteArrayView line) {
@@ -313,6 +313,7 @@ BatchCheckSummary checkBatch(const TemplateFileText& text, const VerifyingKey& k
         settings.threads > 0 ? settings.threads : QThread::idealThreadCount(), 1, count));
     // Made here, so that what cannot be made stops the check before it starts.
     std::vector<std::unique_ptr<Checker>> checkers;
+    checkers.reserve(threads);
     for (int i = 0; i < threads; ++i) {
         checkers.push_back(std::unique_ptr<Checker>(
             new Checker{NumberedCopies(text), ClearVerifier(key), outputDir, settings.namePattern,
@@ -321,6 +322,7 @@ BatchCheckSummary checkBatch(const TemplateFileText& text, const VerifyingKey& k
 
     ResultWindow window(settings.first);
     std::vector<std::jthread> workers;
+    workers.reserve(checkers.size());
     for (const auto& checker : checkers) {
         workers.emplace_back([&window, &checker = *checker, last = settings.last] {
             qint64 serial = 0;

@@ -42,10 +42,11 @@ private Q_SLOTS:
             issued.record({{7, u"a,b \"7\".txt"_s, kHash, u"FPR"_s, u"2026-01-02T03:04:05Z"_s},
                            {8, u"two\nlines"_s, kHash, u"FPR"_s, u"t"_s}});
         }
-        QCOMPARE(contents(path), "number,file,sha256,fingerprint,time_utc\r\n"
-                                 "7,\"a,b \"\"7\"\".txt\"," +
-                                     kHash + ",FPR,2026-01-02T03:04:05Z\r\n8,\"two\nlines\"," +
-                                     kHash + ",FPR,t\r\n");
+        QCOMPARE(contents(path),
+                 "number,file,sha256,fingerprint,time_utc\r\n"
+                 "7,\"a,b \"\"7\"\".txt\"," +
+                     kHash + ",FPR,2026-01-02T03:04:05Z\r\n8,\"two\nlines\"," + kHash +
+                     ",FPR,t\r\n");
         const RegisterReading reading = readRegister(path);
         QCOMPARE(reading.brokenLines, QList<qsizetype>());
         QCOMPARE(reading.entries.size(), 2);

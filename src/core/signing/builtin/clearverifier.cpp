@@ -60,7 +60,7 @@ QString issuer(rnp_op_verify_signature_t signature,
     if (rnp_op_verify_signature_get_handle(signature, &handle) != RNP_SUCCESS) {
         return {};
     }
-    const QString keyId = rnpText([handle, get](char** text) { return get(handle, text); });
+    QString keyId = rnpText([handle, get](char** text) { return get(handle, text); });
     (void)rnp_signature_handle_destroy(handle);
     return keyId;
 }
