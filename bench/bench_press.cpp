@@ -309,6 +309,11 @@ void builtInSigner(QTextStream& out, Table& table, const Options& options, Scrat
         << "| per number, a whole `sealmill-press --builtin-signer` run, unlock included | "
         << Table::fixed(f.pressRun, 3) << " | " << Table::ratio(f.pressRun, floor)
         << " ÷ floor | information | |\n"
+        << "| per number, `sealmill-press --verify` of that run's copies, all cores | "
+        << Table::fixed(f.verifyRun, 3) << " | " << Table::ratio(f.verifyRun, f.pressRun)
+        << " ÷ press run | ≤ 2.00 | "
+        << table.verdict(f.verifyRun > 0 && f.pressRun > 0 ? f.verifyRun / f.pressRun : -1, 2.0)
+        << " |\n"
         << "| RSA 3072: a new signer and its first signature | " << Table::fixed(f.rsaReady, 1)
         << " | | information | |\n"
         << "| RSA 3072: per number in memory, one thread | " << Table::fixed(f.rsaOneThread, 2)

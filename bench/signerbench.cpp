@@ -57,17 +57,20 @@ bool signedByProgram(const SigningTask& task) {
 }
 
 // A whole sealmill-press run with the built-in signer, unlock included.
-bool builtinPressRun(const QString& templateFile, const QString& dir, int numbers) {
+// `checking`: sealmill-press --verify of what such a run pressed in `dir`.
+bool builtinPressRun(const QString& templateFile, const QString& dir, int numbers,
+                     bool checking = false) {
     QProcess press;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("SEALMILL_PASSPHRASE"), GnupgHome::passPhrase());
     press.setProcessEnvironment(environment);
     press.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     press.start(QStringLiteral(SEALMILL_PRESS_PROGRAM),
-                {QStringLiteral("--quiet"), QStringLiteral("--builtin-signer"),
-                 QStringLiteral("--template"), templateFile, QStringLiteral("--from"),
-                 QStringLiteral("1"), QStringLiteral("--to"), QString::number(numbers),
-                 QStringLiteral("--key"), GnupgHome::userId(), QStringLiteral("--output"), dir});
+                {QStringLiteral("--quiet"), QStringLiteral("--template"), templateFile,
+                 QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
+                 QString::number(numbers), QStringLiteral("--key"), GnupgHome::userId(),
+                 QStringLiteral("--output"), dir,
+                 checking ? QStringLiteral("--verify") : QStringLiteral("--builtin-signer")});
     return press.waitForFinished(-1) && press.exitStatus() == QProcess::NormalExit &&
            press.exitCode() == 0;
 }
@@ -145,7 +148,7 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
         figures.error = QStringLiteral("cannot write to %1").arg(dir);
         return figures;
     }
-    QList<QList<double>> runs(10);
+    QList<QList<double>> runs(11);
     int file = 0;
     for (int rep = 0; rep < reps; ++rep) {
         runs[0] << timed([&] {
@@ -201,6 +204,9 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
         ::sync();
         runs[9] << timed([&] { return builtinPressRun(templateFile, pressed, signatures); }) /
                        signatures;
+        runs[10] << timed([&] {
+                        return builtinPressRun(templateFile, pressed, signatures, true);
+                    }) / signatures;
         QDir(pressed).removeRecursively();
     }
     const auto figure = [&runs](int i) {
@@ -218,5 +224,6 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
     figures.rsaOneThread = figure(7);
     figures.rsaTwoThreads = figure(8);
     figures.pressRun = figure(9);
+    figures.verifyRun = figure(10);
     return figures;
 }

@@ -23,6 +23,7 @@ struct SignerFigures {
     double rsaOneThread = -1;   // RSA: per signature, one thread
     double rsaTwoThreads = -1;  // RSA: per signature, two threads with a signer each
     double pressRun = -1;       // a whole sealmill-press run with it, per number
+    double verifyRun = -1;      // sealmill-press --verify of that run's copies, per number
     QString error;              // why the GnuPG home could not be made
 };
 

@@ -10,6 +10,7 @@
 #include "presscommand.h"
 #include "pressoptions.h"
 #include "terminal.h"
+#include "verifycommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -37,6 +38,9 @@ int main(int argc, char* argv[]) {
             terminal::writeError(parsed.output);
         }
         return parsed.exitCode;
+    }
+    if (parsed.options->verify) {
+        return runVerifyCommand(*parsed.options);
     }
     return runPressCommand(*parsed.options, std::move(fromVariable));
 }

@@ -20,6 +20,7 @@
 #include "core/text/templatefile.h"
 #include "exitstatus.h"
 #include "passphrase.h"
+#include "pressregister.h"
 #include "progressmeter.h"
 #include "terminal.h"
 
@@ -160,6 +161,20 @@ int runPressCommand(const PressOptions& options,
     settings.key = options.keyId;
     settings.pass = std::move(*passphrase.passphrase);
 
+    std::optional<PressRegister> issued;
+    try {
+        if (!options.registerFile.isEmpty()) {
+            if (const auto why = PressRegister::refusal(options.registerFile, first, last)) {
+                complain(*why);
+                return kExitRefused;
+            }
+            issued.emplace(options.registerFile, outputDir, options.namePattern);
+        }
+    } catch (const sealmill::SealmillError& error) {
+        complain(error.message());
+        return kExitFileFailed;
+    }
+
     const auto style = options.quiet             ? ProgressMeter::Style::Quiet
                        : terminal::isTerminal(2) ? ProgressMeter::Style::Bar
                                                  : ProgressMeter::Style::Lines;
@@ -184,6 +199,19 @@ int runPressCommand(const PressOptions& options,
             job.cancel();
         }
     });
+    bool registerFailed = false;
+    QObject::connect(&job, &sealmill::PressJob::copiesPublished, &job,
+                     [&](const QList<qint64>& serials) {
+                         try {
+                             if (issued && !registerFailed) {
+                                 issued->recordPublished(serials);
+                             }
+                         } catch (const sealmill::SealmillError& error) {
+                             registerFailed = true;
+                             complain(error.message());
+                             job.stop();
+                         }
+                     });
     QObject::connect(&job, &sealmill::PressJob::noted, &job, [&options](const QString& text) {
         if (!options.quiet) {
             terminal::writeError(text + u'\n');
@@ -213,5 +241,6 @@ int runPressCommand(const PressOptions& options,
     QObject::connect(&signer, &sealmill::Signer::prepared, &job,
                      [&settings] { settings.pass.clear(); });
     job.start(loaded, signer);
-    return QCoreApplication::exec();
+    const int ended = QCoreApplication::exec();
+    return registerFailed ? kExitFileFailed : ended;
 }

@@ -34,6 +34,16 @@ const char* const kDescription =
     "machine may see it while the signer runs. The built-in signer puts it\n"
     "on no command line.\n"
     "\n"
+    "With --verify it presses nothing: it checks that every number from --from\n"
+    "to --to has its file in --output, a single clear-signed message with a\n"
+    "good signature by the key (--key in your GnuPG keyring, --public-key or\n"
+    "--key-file; no pass phrase) made while the key was valid, over that\n"
+    "number's copy of --template; and it lists files of the name pattern with\n"
+    "a number outside the range and leftovers of an interrupted run. One line\n"
+    "per problem on standard output, then a summary (--quiet: problems only).\n"
+    "Exit status of --verify: 0 all good, 1 problems found, 2 usage error,\n"
+    "7 could not check (no key, unreadable folder or template).\n"
+    "\n"
     "Exit status: 0 pressed, 2 usage error, 3 settings refused (no output\n"
     "directory, no signer program), 4 an output name is taken, 5 signer\n"
     "failure, 6 file read/write failure, 128 + n cancelled or stopped by\n"
@@ -103,8 +113,23 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         QStringLiteral("List each output file and whether it exists; sign nothing."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print nothing but errors."));
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Check the pressed files instead of pressing: each number's file signed by "
+                       "the key (--key, --public-key or --key-file) over its copy of the "
+                       "template, none missing, none extra, no leftovers. Signs nothing."));
+    const QCommandLineOption publicKey(
+        QStringLiteral("public-key"),
+        QStringLiteral("With --verify: the signing key's public key, exported to this file."),
+        QStringLiteral("file"));
+    const QCommandLineOption registerFile(
+        QStringLiteral("register"),
+        QStringLiteral("Append a CSV line (number, file, SHA-256, key fingerprint, UTC time) per "
+                       "published copy to this file; a number already in it stops the run. With "
+                       "--verify: check the files' SHA-256 against it."),
+        QStringLiteral("file"));
     parser.addOptions({help, version, templateFile, from, to, name, key, signer, builtin, keyFile,
-                       output, passFd, passFile, dryRun, quiet});
+                       output, passFd, passFile, dryRun, quiet, verify, publicKey, registerFile});
 
     if (!parser.parse(arguments)) {
         return {std::nullopt, kExitUsage, usageError(parser.errorText())};
@@ -126,10 +151,12 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
         return {std::nullopt, kExitUsage,
                 usageError(QStringLiteral("give --signer or --builtin-signer, not both"))};
     }
-    // A dry run signs nothing, so it needs no key.
+    // A dry run signs nothing and a check needs only the public key, so
+    // neither needs --key.
     for (const auto* required : {&templateFile, &from, &to, &key}) {
         if (!parser.isSet(*required) &&
-            !(required == &key && (parser.isSet(keyFile) || parser.isSet(dryRun)))) {
+            !(required == &key &&
+              (parser.isSet(keyFile) || parser.isSet(dryRun) || parser.isSet(publicKey)))) {
             return {std::nullopt, kExitUsage,
                     usageError(QStringLiteral("missing --%1").arg(required->names().constLast()))};
         }
@@ -185,5 +212,12 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
     options.passphraseFile = parser.value(passFile);
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
+    options.verify = parser.isSet(verify);
+    options.publicKeyFile = parser.value(publicKey);
+    options.registerFile = parser.value(registerFile);
+    if (!options.verify && parser.isSet(publicKey)) {
+        return {std::nullopt, kExitUsage,
+                usageError(QStringLiteral("--public-key needs --verify"))};
+    }
     return {options, kExitPressed, {}};
 }

@@ -23,6 +23,9 @@ struct PressOptions {
     QString passphraseFile;
     bool dryRun = false;
     bool quiet = false;
+    bool verify = false;    // check the pressed files instead of pressing
+    QString publicKeyFile;  // with verify: the key that signed them
+    QString registerFile;   // the register of issued copies, when kept
 };
 
 struct ParsedOptions {

@@ -71,3 +71,10 @@ void ProgressMeter::finish() {
         drawn_ = false;
     }
 }
+
+void ProgressMeter::clearLine() {
+    if (drawn_) {
+        terminal::writeError(QStringLiteral("\r\x1b[K"));
+        drawn_ = false;
+    }
+}

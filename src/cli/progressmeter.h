@@ -17,7 +17,8 @@ public:
     ProgressMeter(Style style, qint64 total);
 
     void advance(int position, const QString& status);
-    void finish();  // ends the bar's line
+    void finish();     // ends the bar's line
+    void clearLine();  // takes the bar away until the next advance()
 
     // The bar's text for a terminal `width` columns wide, without the "\r".
     [[nodiscard]] static QString barLine(int position, const QString& status, qint64 done,

@@ -365,6 +365,9 @@ void PressJob::onSigned(const SignerResult& result, const QByteArray& signedCopy
 std::optional<PressJob::Ending> PressJob::published(const PublicationBatch::Ending& batch) {
     Run& run = *run_;
     run.pressed += batch.published.size();
+    if (!batch.published.isEmpty()) {
+        Q_EMIT copiesPublished(batch.published);
+    }
     for (const qint64 serial : batch.published) {
         if (!reportProgress(serial)) {
             return Ending{PressResult::RangeLost, {}, {}};

@@ -88,6 +88,9 @@ Q_SIGNALS:
     // Something the user should know about the run as it begins, such as the
     // encoding its copies are signed in.
     void noted(const QString& text);
+    // Copies just published, in order: their bytes are on disk, their output
+    // names given (not yet the folder's entries on disk).
+    void copiesPublished(const QList<qint64>& serials);
     // After each published number: position 0..100 and "<done> of <total> processed".
     void progressed(int position, const QString& status);
     // A first cancel arrived while the signer works on `serial`.

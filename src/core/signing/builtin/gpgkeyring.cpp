@@ -16,6 +16,7 @@ namespace {
 
 // gpg-error codes in its ERROR status lines, without their source.
 constexpr int kBadPassphrase = 11;
+constexpr int kNoPublicKey = 9;
 constexpr int kNoSecretKey = 17;
 constexpr int kInvalidUserId = 37;
 constexpr int kNoPassphrase = 177;
@@ -154,16 +155,16 @@ QString GpgKeyring::folder() const {
     return userHome.isEmpty() ? QString() : decodeLocal(userHome) + QStringLiteral("/.gnupg");
 }
 
-QList<ListedKey> parseSecretKeyListing(const QByteArray& colons) {
+QList<ListedKey> parseKeyListing(const QByteArray& colons) {
     QList<ListedKey> keys;
     for (const QByteArray& line : colons.split('\n')) {
         const QList<QByteArray> fields = line.split(':');
         const QByteArray& type = fields.first();
-        if (type == "sec") {
+        if (type == "sec" || type == "pub") {
             keys.append({QString(), {listedPart(fields)}});
         } else if (keys.isEmpty()) {
             continue;
-        } else if (type == "ssb") {
+        } else if (type == "ssb" || type == "sub") {
             keys.last().parts.append(listedPart(fields));
         } else if (type == "fpr" && keys.last().parts.last().fingerprint.isEmpty()) {
             keys.last().parts.last().fingerprint = QString::fromLatin1(fields.value(kFingerprint));
@@ -174,26 +175,36 @@ QList<ListedKey> parseSecretKeyListing(const QByteArray& colons) {
     return keys;
 }
 
-std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, const QString& keyId) {
+namespace {
+
+// The one key `keyId` names in gpg's listing of secret keys (`--list-secret-keys`)
+// or of public keys (`--list-keys`).
+std::variant<ListedKey, KeyFailure> findKey(const GpgKeyring& keyring, const QString& keyId,
+                                            bool secret) {
     // The system ends every argument at a NUL: gpg would look for another key.
     if (keyId.contains(QChar::Null)) {
-        return noSuchKey(keyId, keyring.folder());
+        return secret ? noSuchKey(keyId, keyring.folder())
+                      : noSuchPublicKey(keyId, keyring.folder());
     }
     SecretBytes listing;
-    const GpgCall run = runGpg(keyring,
-                               {QStringLiteral("--with-colons"),
-                                QStringLiteral("--list-secret-keys"), QStringLiteral("--"), keyId},
-                               {}, listing);
+    const GpgCall run =
+        runGpg(keyring,
+               {QStringLiteral("--with-colons"),
+                secret ? QStringLiteral("--list-secret-keys") : QStringLiteral("--list-keys"),
+                QStringLiteral("--"), keyId},
+               {}, listing);
     // A listing cut short is not parsed: megabytes of lines cost far more as
     // a list than as bytes.
     if (run.ending != GpgCall::Ending::Exited) {
         return gpgFailed(lastMessage(run, keyring.timeLimit));
     }
-    const QList<ListedKey> keys = parseSecretKeyListing(listing.view().toByteArray());
+    const QList<ListedKey> keys = parseKeyListing(listing.view().toByteArray());
     if (keys.isEmpty()) {
         const int error = statusError(run.said);
-        if (run.exitCode == 0 || error == kNoSecretKey || error == kInvalidUserId) {
-            return noSuchKey(keyId, keyring.folder());
+        if (run.exitCode == 0 || error == kNoSecretKey || error == kNoPublicKey ||
+            error == kInvalidUserId) {
+            return secret ? noSuchKey(keyId, keyring.folder())
+                          : noSuchPublicKey(keyId, keyring.folder());
         }
         return gpgFailed(lastMessage(run, keyring.timeLimit));
     }
@@ -202,17 +213,42 @@ std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, con
         for (const ListedKey& key : keys) {
             lines << key.fingerprint() + QStringLiteral("  ") + key.userId;
         }
-        return severalKeys(keyId, lines);
+        return secret ? severalKeys(keyId, lines) : severalPublicKeys(keyId, lines);
     }
-    const ListedKey& key = keys.first();
-    const QString exactId = exactKeyId(keyId);
-    const std::variant<qsizetype, KeyFailure> part =
-        exactId.isEmpty() ? signingSubkey(key.parts, key.name())
-                          : namedSigningPart(key.parts, exactId, key.name());
-    if (const auto* failure = std::get_if<KeyFailure>(&part)) {
-        return *failure;
+    return keys.first();
+}
+
+}  // namespace
+
+std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring, const QString& keyId) {
+    std::variant<ListedKey, KeyFailure> found = findKey(keyring, keyId, true);
+    if (const auto* key = std::get_if<ListedKey>(&found)) {
+        // "FPR!" names the one part to sign with, as gpg takes it.
+        const QString exactId = exactKeyId(keyId);
+        const std::variant<qsizetype, KeyFailure> part =
+            exactId.isEmpty() ? signingSubkey(key->parts, key->name())
+                              : namedSigningPart(key->parts, exactId, key->name());
+        if (const auto* failure = std::get_if<KeyFailure>(&part)) {
+            return *failure;
+        }
     }
-    return key;
+    return found;
+}
+
+std::variant<ListedKey, KeyFailure> findPublicKey(const GpgKeyring& keyring, const QString& keyId) {
+    return findKey(keyring, keyId, false);
+}
+
+std::variant<QByteArray, KeyFailure> exportPublicKey(const GpgKeyring& keyring,
+                                                     const ListedKey& key) {
+    SecretBytes exported;
+    const GpgCall run =
+        runGpg(keyring, {QStringLiteral("--export"), QStringLiteral("--"), key.fingerprint()}, {},
+               exported);
+    if (run.ending == GpgCall::Ending::Exited && run.exitCode == 0 && !exported.isEmpty()) {
+        return exported.view().toByteArray();
+    }
+    return gpgFailed(lastMessage(run, keyring.timeLimit));
 }
 
 std::variant<SecretBytes, KeyFailure> exportSecretKey(const GpgKeyring& keyring,

@@ -43,7 +43,11 @@ struct ListedKey {
     [[nodiscard]] QString name() const { return userId.isEmpty() ? fingerprint() : userId; }
 };
 
-[[nodiscard]] QList<ListedKey> parseSecretKeyListing(const QByteArray& colons);
+// Secret keys (sec, ssb lines) or public keys (pub, sub lines).
+[[nodiscard]] QList<ListedKey> parseKeyListing(const QByteArray& colons);
+[[nodiscard]] inline QList<ListedKey> parseSecretKeyListing(const QByteArray& colons) {
+    return parseKeyListing(colons);
+}
 
 // The one secret key that `keyId` (user id, e-mail, key id or fingerprint, as
 // gpg takes them) names; none, several, one on a card and one that cannot sign
@@ -51,6 +55,14 @@ struct ListedKey {
 // subkey, which must be able to sign.
 [[nodiscard]] std::variant<ListedKey, KeyFailure> findSecretKey(const GpgKeyring& keyring,
                                                                 const QString& keyId);
+
+// The one public key that `keyId` names, signing or not.
+[[nodiscard]] std::variant<ListedKey, KeyFailure> findPublicKey(const GpgKeyring& keyring,
+                                                                const QString& keyId);
+
+// Its public packets as gpg exports them; no pass phrase needed.
+[[nodiscard]] std::variant<QByteArray, KeyFailure> exportPublicKey(const GpgKeyring& keyring,
+                                                                   const ListedKey& key);
 
 // The key's packets as gpg exports them, secret parts still protected by the
 // pass phrase, which gpg-agent asks for every time. The pass phrase goes to

@@ -106,4 +106,27 @@ KeyFailure keyFileHoldsNoKey(const QString& path) {
             QStringLiteral("%1 holds no OpenPGP secret key").arg(path)};
 }
 
+KeyFailure noSuchPublicKey(const QString& keyId, const QString& where) {
+    return {KeyProblem::NoSuchKey,
+            QStringLiteral("No key matches \"%1\" in the GnuPG keyring %2").arg(keyId, where)};
+}
+
+KeyFailure severalPublicKeys(const QString& keyId, const QStringList& keys) {
+    return {KeyProblem::SeveralKeys,
+            QStringLiteral("Several keys match \"%1\"; give the fingerprint of the one that "
+                           "signed:%2")
+                .arg(keyId, listed(keys))};
+}
+
+KeyFailure keyFileHoldsNoPublicKey(const QString& path) {
+    return {KeyProblem::KeyFileUnusable, QStringLiteral("%1 holds no OpenPGP key").arg(path)};
+}
+
+KeyFailure severalPublicKeysInFile(const QString& path, const QStringList& keys) {
+    return {KeyProblem::SeveralKeys,
+            QStringLiteral("%1 holds several keys; export the one that signed into a file of "
+                           "its own:%2")
+                .arg(path, listed(keys))};
+}
+
 }  // namespace sealmill

@@ -46,5 +46,10 @@ struct KeyFailure {
 [[nodiscard]] KeyFailure keyFileUnreadable(const QString& path);
 [[nodiscard]] KeyFailure keyFileTooLarge(const QString& path, qint64 mostMebibytes);
 [[nodiscard]] KeyFailure keyFileHoldsNoKey(const QString& path);
+// For checking signatures, where a public key is enough.
+[[nodiscard]] KeyFailure noSuchPublicKey(const QString& keyId, const QString& where);
+[[nodiscard]] KeyFailure severalPublicKeys(const QString& keyId, const QStringList& keys);
+[[nodiscard]] KeyFailure keyFileHoldsNoPublicKey(const QString& path);
+[[nodiscard]] KeyFailure severalPublicKeysInFile(const QString& path, const QStringList& keys);
 
 }  // namespace sealmill

@@ -26,7 +26,9 @@ RnpFfi newRnpContext() {
     return RnpFfi(ffi);
 }
 
-bool loadKeys(rnp_ffi_t ffi, QByteArrayView packets) {
+namespace {
+
+bool load(rnp_ffi_t ffi, QByteArrayView packets, uint32_t which) {
     rnp_input_t input = nullptr;
     if (packets.isEmpty() ||
         rnp_input_from_memory(&input, reinterpret_cast<const uint8_t*>(packets.data()),
@@ -34,8 +36,17 @@ bool loadKeys(rnp_ffi_t ffi, QByteArrayView packets) {
         return false;
     }
     const RnpInput owned(input);
-    return rnp_load_keys(ffi, RNP_KEYSTORE_GPG, input,
-                         RNP_LOAD_SAVE_PUBLIC_KEYS | RNP_LOAD_SAVE_SECRET_KEYS) == RNP_SUCCESS;
+    return rnp_load_keys(ffi, RNP_KEYSTORE_GPG, input, which) == RNP_SUCCESS;
+}
+
+}  // namespace
+
+bool loadKeys(rnp_ffi_t ffi, QByteArrayView packets) {
+    return load(ffi, packets, RNP_LOAD_SAVE_PUBLIC_KEYS | RNP_LOAD_SAVE_SECRET_KEYS);
+}
+
+bool loadPublicKeys(rnp_ffi_t ffi, QByteArrayView packets) {
+    return load(ffi, packets, RNP_LOAD_SAVE_PUBLIC_KEYS);
 }
 
 RnpKey locateKey(rnp_ffi_t ffi, const QString& fingerprint) {

@@ -26,6 +26,7 @@ using RnpKey = RnpHandle<rnp_key_handle_st, &rnp_key_handle_destroy>;
 using RnpInput = RnpHandle<rnp_input_st, &rnp_input_destroy>;
 using RnpOutput = RnpHandle<rnp_output_st, &rnp_output_destroy>;
 using RnpSigning = RnpHandle<rnp_op_sign_st, &rnp_op_sign_destroy>;
+using RnpVerifying = RnpHandle<rnp_op_verify_st, &rnp_op_verify_destroy>;
 
 // A context of its own. RNP's contexts share nothing, so each thread may use
 // one; a context is not safe to use from two threads at once.
@@ -34,6 +35,9 @@ using RnpSigning = RnpHandle<rnp_op_sign_st, &rnp_op_sign_destroy>;
 // Loads the public and secret keys in `packets`, binary or armoured, without
 // copying them; false when RNP cannot read them.
 [[nodiscard]] bool loadKeys(rnp_ffi_t ffi, QByteArrayView packets);
+
+// Loads the public keys only; the public parts of secret keys among them too.
+[[nodiscard]] bool loadPublicKeys(rnp_ffi_t ffi, QByteArrayView packets);
 
 [[nodiscard]] RnpKey locateKey(rnp_ffi_t ffi, const QString& fingerprint);
 

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <functional>
 
 namespace sealmill {
 
@@ -54,6 +55,23 @@ KeyPart keyPart(rnp_key_handle_t key) {
     return part;
 }
 
+// Hands RNP's buffer of the key's packets, as `flags` export them, to `take`.
+void exportKey(rnp_key_handle_t primary, uint32_t flags,
+               const std::function<void(uint8_t*, size_t)>& take) {
+    rnp_output_t output = nullptr;
+    if (rnp_output_to_memory(&output, 0) != RNP_SUCCESS) {
+        throw SealmillError(QStringLiteral("Cannot export the key"));
+    }
+    const RnpOutput owned(output);
+    uint8_t* buffer = nullptr;
+    size_t length = 0;
+    if (rnp_key_export(primary, output, flags) != RNP_SUCCESS ||
+        rnp_output_memory_get_buf(output, &buffer, &length, false) != RNP_SUCCESS) {
+        throw SealmillError(QStringLiteral("Cannot export the key"));
+    }
+    take(buffer, length);
+}
+
 int primaryUserIdIndex(rnp_key_handle_t primary) {
     size_t count = 0;
     (void)rnp_key_get_uid_count(primary, &count);
@@ -74,7 +92,7 @@ int primaryUserIdIndex(rnp_key_handle_t primary) {
 
 }  // namespace
 
-std::vector<RnpKey> secretPrimaryKeys(rnp_ffi_t ffi) {
+std::vector<RnpKey> primaryKeys(rnp_ffi_t ffi) {
     std::vector<RnpKey> primaries;
     rnp_identifier_iterator_t it = nullptr;
     if (rnp_identifier_iterator_create(ffi, &it, "fingerprint") != RNP_SUCCESS) {
@@ -84,11 +102,17 @@ std::vector<RnpKey> secretPrimaryKeys(rnp_ffi_t ffi) {
     while (rnp_identifier_iterator_next(it, &fingerprint) == RNP_SUCCESS &&
            fingerprint != nullptr) {
         RnpKey key = locateKey(ffi, QString::fromLatin1(fingerprint));
-        if (key && holds(rnp_key_is_primary, key.get()) && hasSecret(key.get())) {
+        if (key && holds(rnp_key_is_primary, key.get())) {
             primaries.push_back(std::move(key));
         }
     }
     (void)rnp_identifier_iterator_destroy(it);
+    return primaries;
+}
+
+std::vector<RnpKey> secretPrimaryKeys(rnp_ffi_t ffi) {
+    std::vector<RnpKey> primaries = primaryKeys(ffi);
+    std::erase_if(primaries, [](const RnpKey& key) { return !hasSecret(key.get()); });
     return primaries;
 }
 
@@ -143,21 +167,32 @@ QByteArray preferredHash(rnp_key_handle_t primary) {
 }
 
 SecretBytes keyPackets(rnp_key_handle_t primary) {
-    rnp_output_t output = nullptr;
-    if (rnp_output_to_memory(&output, 0) != RNP_SUCCESS) {
-        throw SealmillError(QStringLiteral("Cannot export the key"));
-    }
-    const RnpOutput owned(output);
-    uint8_t* buffer = nullptr;
-    size_t length = 0;
-    if (rnp_key_export(primary, output, RNP_KEY_EXPORT_SECRET | RNP_KEY_EXPORT_SUBKEYS) !=
-            RNP_SUCCESS ||
-        rnp_output_memory_get_buf(output, &buffer, &length, false) != RNP_SUCCESS) {
-        throw SealmillError(QStringLiteral("Cannot export the key"));
-    }
-    SecretBytes exported(QByteArrayView(buffer, static_cast<qsizetype>(length)));
-    wipeMemory(buffer, static_cast<qsizetype>(length));
+    SecretBytes exported;
+    exportKey(primary, RNP_KEY_EXPORT_SECRET | RNP_KEY_EXPORT_SUBKEYS,
+              [&exported](uint8_t* buffer, size_t length) {
+                  exported.append(QByteArrayView(buffer, static_cast<qsizetype>(length)));
+                  wipeMemory(buffer, static_cast<qsizetype>(length));
+              });
     return exported;
+}
+
+QByteArray publicPackets(rnp_key_handle_t primary) {
+    QByteArray exported;
+    exportKey(primary, RNP_KEY_EXPORT_PUBLIC | RNP_KEY_EXPORT_SUBKEYS,
+              [&exported](uint8_t* buffer, size_t length) {
+                  exported = QByteArray(reinterpret_cast<const char*>(buffer),
+                                        static_cast<qsizetype>(length));
+              });
+    return exported;
+}
+
+QStringList keyLines(const std::vector<RnpKey>& primaries) {
+    QStringList lines;
+    for (const RnpKey& key : primaries) {
+        lines << rnpText([&key](char** text) { return rnp_key_get_fprint(key.get(), text); }) +
+                     QStringLiteral("  ") + keyName(key.get());
+    }
+    return lines;
 }
 
 }  // namespace sealmill

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace sealmill {
@@ -19,6 +20,9 @@ namespace sealmill {
 
 // The primary keys that come with a secret, of their own or of a subkey.
 [[nodiscard]] std::vector<RnpKey> secretPrimaryKeys(rnp_ffi_t ffi);
+
+// All primary keys.
+[[nodiscard]] std::vector<RnpKey> primaryKeys(rnp_ffi_t ffi);
 
 // The key as messages name it: its primary user id, else its fingerprint.
 [[nodiscard]] QString keyName(rnp_key_handle_t primary);
@@ -33,5 +37,11 @@ namespace sealmill {
 // The key with all its subkeys and secret parts, as RNP writes it. RNP's own
 // buffer is zeroed.
 [[nodiscard]] SecretBytes keyPackets(rnp_key_handle_t primary);
+
+// The key with all its subkeys, public parts only, as RNP writes it.
+[[nodiscard]] QByteArray publicPackets(rnp_key_handle_t primary);
+
+// One line per key for messages: its fingerprint and its name.
+[[nodiscard]] QStringList keyLines(const std::vector<RnpKey>& primaries);
 
 }  // namespace sealmill

@@ -32,42 +32,6 @@ constexpr qint64 kMostKeyFileBytes = kMostKeyFileMebibytes * 1024 * 1024;
 // buys nothing: the fewest iterations OpenPGP can say make its unlock cheap.
 constexpr size_t kRunPasswordIterations = 1024;
 
-// Opened without waiting and only when a regular file: a FIFO with no writer
-// would hold the open, a device the read, for ever. A file larger than any
-// key file is refused unread, or as soon as it grows past that.
-std::variant<SecretBytes, KeyFailure> readKeyFile(const QString& path) {
-    const int fd = ::open(encodeLocal(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return keyFileUnreadable(path);
-    }
-    const auto closeIt = qScopeGuard([fd] { ::close(fd); });
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        return keyFileUnreadable(path);
-    }
-    if (status.st_size > kMostKeyFileBytes) {
-        return keyFileTooLarge(path, kMostKeyFileMebibytes);
-    }
-    SecretBytes bytes;
-    std::array<char, 65536> buffer{};
-    const auto wipeBuffer = qScopeGuard([&buffer] { wipeMemory(buffer.data(), buffer.size()); });
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got > 0) {
-            bytes.append(QByteArrayView(buffer.data(), got));
-        } else if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (bytes.size() > kMostKeyFileBytes) {
-            return keyFileTooLarge(path, kMostKeyFileMebibytes);
-        }
-        if (got <= 0) {
-            return got < 0 ? std::variant<SecretBytes, KeyFailure>(keyFileUnreadable(path))
-                           : std::move(bytes);
-        }
-    }
-}
-
 // 256 random bits as hex: a password with no NUL in it.
 SecretBytes randomPassword() {
     std::array<quint32, 8> words{};
@@ -112,12 +76,7 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes pack
         return failure;
     }
     if (keys.size() > 1) {
-        QStringList lines;
-        for (const RnpKey& key : keys) {
-            lines << rnpText([&key](char** text) { return rnp_key_get_fprint(key.get(), text); }) +
-                         QStringLiteral("  ") + keyName(key.get());
-        }
-        return severalKeysInFile(path, lines);
+        return severalKeysInFile(path, keyLines(keys));
     }
     rnp_key_handle_t key = keys.front().get();
     const QString name = keyName(key);
@@ -151,6 +110,41 @@ std::variant<std::unique_ptr<SigningKey>, KeyFailure> unlockKey(SecretBytes pack
 }
 
 }  // namespace
+
+// Opened without waiting and only when a regular file: a FIFO with no writer
+// would hold the open, a device the read, for ever.
+std::variant<SecretBytes, KeyFailure> readKeyFile(const QString& path) {
+    const int fd = ::open(encodeLocal(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return keyFileUnreadable(path);
+    }
+    const auto closeIt = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return keyFileUnreadable(path);
+    }
+    if (status.st_size > kMostKeyFileBytes) {
+        return keyFileTooLarge(path, kMostKeyFileMebibytes);
+    }
+    SecretBytes bytes;
+    std::array<char, 65536> buffer{};
+    const auto wipeBuffer = qScopeGuard([&buffer] { wipeMemory(buffer.data(), buffer.size()); });
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got > 0) {
+            bytes.append(QByteArrayView(buffer.data(), got));
+        } else if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (bytes.size() > kMostKeyFileBytes) {
+            return keyFileTooLarge(path, kMostKeyFileMebibytes);
+        }
+        if (got <= 0) {
+            return got < 0 ? std::variant<SecretBytes, KeyFailure>(keyFileUnreadable(path))
+                           : std::move(bytes);
+        }
+    }
+}
 
 SigningKey::SigningKey(SecretBytes packets, SecretBytes password, QString fingerprint,
                        QByteArray hash)

@@ -13,6 +13,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <variant>
 
 namespace sealmill {
@@ -29,6 +30,12 @@ struct KeyFile {
 };
 
 using KeySource = std::variant<KeyringKey, KeyFile>;
+
+// A key file's bytes, or why there are none: it cannot be opened or read, is
+// not a regular file, or is larger than any key file (16 MiB), which is
+// refused unread or as soon as it grows past that. Opened without waiting, so
+// a FIFO with no writer cannot hold the open.
+[[nodiscard]] std::variant<SecretBytes, KeyFailure> readKeyFile(const QString& path);
 
 // A secret key unlocked once, from which every signing thread makes a signer
 // of its own. It lives in memory only, and core dumps are off while it does.
