@@ -74,6 +74,12 @@ QByteArray GnupgHome::signedText(const QString& file) const {
     return gpg({u"--output"_s, u"-"_s, u"--decrypt"_s, file}).value_or(QByteArray());
 }
 
+QByteArray GnupgHome::clearSigned(const QString& file, const QString& userId) const {
+    return gpg({u"--passphrase"_s, passPhrase(), u"--local-user"_s, userId, u"--output"_s, u"-"_s,
+                u"--clearsign"_s, file})
+        .value_or(QByteArray());
+}
+
 QByteArray GnupgHome::exportedSecretKey(const QString& fingerprint, bool armoured,
                                         bool subkeysOnly) const {
     const QStringList armour = armoured ? QStringList{u"--armor"_s} : QStringList();

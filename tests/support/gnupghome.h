@@ -42,6 +42,8 @@ public:
     // The fingerprint behind a good signature in `file`, "" when gpg rejects it.
     [[nodiscard]] QString goodSignatureBy(const QString& file) const;
     [[nodiscard]] QByteArray signedText(const QString& file) const;
+    // gpg's own clear signature of `file` with the key `userId` names.
+    [[nodiscard]] QByteArray clearSigned(const QString& file, const QString& userId) const;
     // With `subkeysOnly`, the primary's secret is left out as gpg does it: a
     // "GPG-None" stub (gnu-dummy S2K) in its place.
     [[nodiscard]] QByteArray exportedSecretKey(const QString& fingerprint, bool armoured,
