@@ -60,6 +60,14 @@ private Q_SLOTS:
                            u"--key-file"_s, u"key.asc"_s, u"--passphrase-file"_s, u"pass.txt"_s,
                            u"--output"_s, u"out"_s, u"--quiet"_s});
         QCOMPARE(pressed.status, 0);
+        // And 1 and 2 again, by another key (its pass phrase is "fuzz").
+        writeFile(u"fuzz.txt"_s, "fuzz");
+        QVERIFY(QDir().mkdir(u"other"_s));
+        const Run byAnother = sealmillPress(
+            {u"--template"_s, u"offer.txt"_s, u"--from"_s, u"1"_s, u"--to"_s, u"2"_s,
+             u"--key-file"_s, QStringLiteral(SEALMILL_OTHER_KEY), u"--passphrase-file"_s,
+             u"fuzz.txt"_s, u"--output"_s, u"other"_s, u"--quiet"_s});
+        QCOMPARE(byAnother.status, 0);
     }
 
     void cleanupTestCase() {
@@ -98,6 +106,16 @@ private Q_SLOTS:
             << QStringList{u"--from"_s,     u"1"_s,       u"--to"_s,   u"4"_s,
                            u"--key-file"_s, u"key.asc"_s, u"--quiet"_s}
             << 1 << u"4 out/Sealmilled-file-4.txt: missing\n"_s << QString();
+        // RNP logs each foreign signature on stderr; none of it reaches ours.
+        QTest::newRow("signed by another key")
+            << QStringList{u"--from"_s,     u"1"_s,       u"--to"_s,     u"2"_s,
+                           u"--key-file"_s, u"key.asc"_s, u"--output"_s, u"other"_s}
+            << 1
+            << u"1 other/Sealmilled-file-1.txt: signed by another key (key id A383B110C0A64C9C)\n"
+               "2 other/Sealmilled-file-2.txt: signed by another key (key id A383B110C0A64C9C)\n"
+               "2 numbers checked: 0 good, 2 with problems; 0 stray files; "
+               "key Sealmill Test <test@example.invalid>\n"_s
+            << QString();
         QTest::newRow("no key file")
             << QStringList{u"--from"_s, u"1"_s, u"--to"_s, u"3"_s, u"--public-key"_s, u"none.gpg"_s}
             << 7 << QString() << u"sealmill-press: Cannot read key file none.gpg\n"_s;
