@@ -4,7 +4,7 @@
 
 #include "core/platform/secretbytes.h"
 
-#include <rnp/rnp.h>
+#include <string.h>  // explicit_bzero
 #include <QByteArray>
 #include <algorithm>
 #include <cstring>
@@ -32,7 +32,7 @@ void copySecret(char* to, const char* from, qsizetype size) {
 
 void wipeMemory(void* data, qsizetype size) {
     if (data != nullptr && size > 0) {
-        rnp_buffer_clear(data, static_cast<size_t>(size));
+        ::explicit_bzero(data, static_cast<size_t>(size));  // not optimised away
     }
 }
 
