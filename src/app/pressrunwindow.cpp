@@ -7,6 +7,7 @@
 #include "commandguard.h"
 #include "core/platform/pathrules.h"
 #include "core/press/outcomewords.h"
+#include "core/press/outputpath.h"
 #include "core/press/serialfield.h"
 #include "core/press/startfolders.h"
 #include "core/sealmillerror.h"
@@ -22,6 +23,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShortcut>
@@ -111,11 +113,17 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
     connect(ui_->browseSignerButton, &QToolButton::clicked, this, &PressRunWindow::chooseSigner);
     connect(ui_->browseOutputButton, &QToolButton::clicked, this,
             &PressRunWindow::chooseOutputDirectory);
+    connect(ui_->registerBox, &QCheckBox::toggled, this, &PressRunWindow::applyRegisterChoice);
+    connect(ui_->browseRegisterButton, &QToolButton::clicked, this,
+            &PressRunWindow::chooseRegisterFile);
     connect(ui_->closeButton, &QPushButton::clicked, this, &PressRunWindow::closeOrCancel);
     connect(ui_->runButton, &QPushButton::clicked, this, &PressRunWindow::startRun);
 
     connect(&job_, &sealmill::PressJob::started, this,
-            [this] { ui_->closeButton->setText(kRunningCaption); });
+            [this] {
+                ui_->closeButton->setText(kRunningCaption);
+                startRegister();
+            });
     connect(&job_, &sealmill::PressJob::progressed, this,
             [this](int position, const QString& status) {
                 ui_->progressBar->setValue(position);
@@ -128,6 +136,7 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
             QStringLiteral("Cancelling: number %1 is being signed. Press Cancel again to stop now.")
                 .arg(serial));
     });
+    connect(&job_, &sealmill::PressJob::copiesPublished, this, &PressRunWindow::recordPublished);
     connect(&job_, &sealmill::PressJob::finished, this, &PressRunWindow::runFinished);
 }
 
@@ -169,6 +178,12 @@ QPushButton* PressRunWindow::runButton() const {
 QCheckBox* PressRunWindow::builtinSignerBox() const {
     return ui_->builtinSignerBox;
 }
+QCheckBox* PressRunWindow::registerBox() const {
+    return ui_->registerBox;
+}
+QLabel* PressRunWindow::registerPathLabel() const {
+    return ui_->registerPathLabel;
+}
 SpinArrows* PressRunWindow::serialFromArrows() const {
     return ui_->serialFromArrows;
 }
@@ -208,6 +223,9 @@ void PressRunWindow::startRun() {
         sealmill::Signer& signer = ui_->builtinSignerBox->isChecked()
                                        ? static_cast<sealmill::Signer&>(builtinSigner_)
                                        : programSigner_;
+        if (!openRegister()) {
+            return;
+        }
         job_.start({document.text(), document.encoding()}, signer);
     });
 }
@@ -235,10 +253,64 @@ void PressRunWindow::showIdle(const QString& status) {
     ui_->closeButton->setText(kIdleCaption);
 }
 
+// Opens the register the run keeps, if it keeps one; false, once the user
+// has been told why, when the register refuses the run.
+bool PressRunWindow::openRegister() {
+    register_.reset();
+    registerPath_.clear();
+    registerFailure_.clear();
+    if (!ui_->registerBox->isChecked()) {
+        return true;
+    }
+    const QString path = ui_->registerPathLabel->text();
+    if (const auto why = sealmill::PressRegister::refusal(path, numberOf(ui_->serialFromField),
+                                                          numberOf(ui_->serialToField))) {
+        dialogs_.message(this, {MessageKind::Error, *why, MessageButton::Ok, {}});
+        return false;
+    }
+    registerPath_ = path;
+    return true;
+}
+
+// Opened once the run has passed its own checks, so that a refused run
+// leaves no new register behind.
+void PressRunWindow::startRegister() {
+    if (registerPath_.isEmpty()) {
+        return;
+    }
+    try {
+        register_.emplace(registerPath_, sealmill::outputDirectory(ui_->outputDirLabel->text()),
+                          ui_->namePatternField->text());
+    } catch (const sealmill::SealmillError& error) {
+        registerFailure_ = error.message();
+        job_.stop();
+    }
+}
+
+// A copy the register cannot name must not be followed by more: the run stops.
+void PressRunWindow::recordPublished(const QList<qint64>& serials) {
+    if (!register_ || !registerFailure_.isEmpty()) {
+        return;
+    }
+    try {
+        register_->recordPublished(serials);
+    } catch (const sealmill::SealmillError& error) {
+        registerFailure_ = error.message();
+        job_.stop();
+    }
+}
+
 void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
     using Box = sealmill::OutcomeWords::Box;
+    register_.reset();
     const sealmill::OutcomeWords words =
         sealmill::describeOutcome(outcome, {ui_->signerPathLabel->text()});
+    // Whatever the job made of its end, a run whose register failed failed.
+    if (!registerFailure_.isEmpty()) {
+        dialogs_.message(this, {MessageKind::Error, registerFailure_, MessageButton::Ok, {}});
+        showIdle(words.statusLine);
+        return;
+    }
     const auto showBox = [&] {
         dialogs_.message(this,
                          {messageKind(words.box), words.boxText, MessageButton::Ok, words.details});
@@ -302,6 +374,29 @@ void PressRunWindow::chooseOutputDirectory() {
         this, {QStringLiteral("Pick output destination"), ui_->outputDirLabel->text()});
     if (picked && !picked->isEmpty()) {
         ui_->outputDirLabel->setText(QDir::toNativeSeparators(*picked));
+    }
+}
+
+void PressRunWindow::applyRegisterChoice(bool kept) {
+    ui_->registerPathLabel->setEnabled(kept);
+    ui_->browseRegisterButton->setEnabled(kept);
+    if (kept && ui_->registerPathLabel->text().isEmpty()) {
+        // Beside the output folder, not in it, so that the register is not
+        // taken for one of the folder's copies.
+        const QFileInfo folder(
+            QDir::cleanPath(QDir::fromNativeSeparators(ui_->outputDirLabel->text())));
+        ui_->registerPathLabel->setText(
+            QDir::toNativeSeparators(folder.dir().filePath(u"issued.csv"_s)));
+    }
+}
+
+void PressRunWindow::chooseRegisterFile() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Register of issued copies");
+    request.filters = {QStringLiteral("Register (*.csv)"), QStringLiteral("All files (*)")};
+    request.fileName = ui_->registerPathLabel->text();
+    if (const auto chosen = dialogs_.saveFile(this, request)) {
+        ui_->registerPathLabel->setText(QDir::toNativeSeparators(chosen->fileName));
     }
 }
 

@@ -5,12 +5,14 @@
 #pragma once
 
 #include "core/press/pressjob.h"
+#include "core/press/pressregister.h"
 #include "core/signing/builtin/builtinsigner.h"
 #include "core/signing/program/programsigner.h"
 
 #include <QLatin1StringView>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class PressRunWindow;
@@ -53,6 +55,8 @@ public:
     [[nodiscard]] QPushButton* closeButton() const;
     [[nodiscard]] QPushButton* runButton() const;
     [[nodiscard]] QCheckBox* builtinSignerBox() const;
+    [[nodiscard]] QCheckBox* registerBox() const;
+    [[nodiscard]] QLabel* registerPathLabel() const;
     [[nodiscard]] SpinArrows* serialFromArrows() const;
     [[nodiscard]] SpinArrows* serialToArrows() const;
     [[nodiscard]] bool isRunning() const;
@@ -64,6 +68,8 @@ public:
     void applySerialToRule();
     void chooseSigner();
     void chooseOutputDirectory();
+    void chooseRegisterFile();
+    void applyRegisterChoice(bool kept);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,6 +84,9 @@ private:
     void closeWindow();
     void showIdle(const QString& status);
     void runFinished(const sealmill::PressOutcome& outcome);
+    [[nodiscard]] bool openRegister();
+    void startRegister();
+    void recordPublished(const QList<qint64>& serials);
 
     std::unique_ptr<Ui::PressRunWindow> ui_;
     Dialogs& dialogs_;
@@ -86,4 +95,7 @@ private:
     sealmill::ProgramSigner programSigner_;
     sealmill::BuiltinSigner builtinSigner_;
     sealmill::PressJob job_;
+    std::optional<sealmill::PressRegister> register_;  // a run's, while it keeps one
+    QString registerPath_;     // the register the next run keeps, if any
+    QString registerFailure_;                          // why the run's register stopped it
 };

@@ -12,6 +12,7 @@
 #include "core/press/outputfiles.h"
 #include "core/press/outputpath.h"
 #include "core/press/pressjob.h"
+#include "core/press/pressregister.h"
 #include "core/press/serialfield.h"
 #include "core/press/storedpresssettings.h"
 #include "core/sealmillerror.h"
@@ -20,7 +21,6 @@
 #include "core/text/templatefile.h"
 #include "exitstatus.h"
 #include "passphrase.h"
-#include "pressregister.h"
 #include "progressmeter.h"
 #include "terminal.h"
 
@@ -161,10 +161,11 @@ int runPressCommand(const PressOptions& options,
     settings.key = options.keyId;
     settings.pass = std::move(*passphrase.passphrase);
 
-    std::optional<PressRegister> issued;
+    std::optional<sealmill::PressRegister> issued;
     try {
         if (!options.registerFile.isEmpty()) {
-            if (const auto why = PressRegister::refusal(options.registerFile, first, last)) {
+            if (const auto why =
+                    sealmill::PressRegister::refusal(options.registerFile, first, last)) {
                 complain(*why);
                 return kExitRefused;
             }

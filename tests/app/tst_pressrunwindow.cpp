@@ -210,6 +210,8 @@ private Q_SLOTS:
         row("builtinSignerBox", "text", u"Sign &inside Sealmill with my GnuPG key instead"_s);
         row("outputGroup", "title", u"Directory for pressed files:"_s);
         row("browseOutputButton", "text", u"Br&owse..."_s);
+        row("registerBox", "text", u"Keep a &register of issued copies"_s);
+        row("browseRegisterButton", "text", u"Bro&wse..."_s);
         row("warningLabel", "text",
             u"PGP-key Identifier & Pass Phrase MUST be ok! Otherwise nothing will be pressed..."_s);
         row("closeButton", "text", u"&Close"_s);
@@ -235,14 +237,16 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(order, (QStringList{u"browseSignerButton"_s, u"builtinSignerBox"_s,
-                                     u"browseOutputButton"_s, u"closeButton"_s}));
+                                     u"browseOutputButton"_s, u"registerBox"_s,
+                                     u"browseRegisterButton"_s, u"closeButton"_s}));
         QStringList keys;
         for (const QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
             keys << QKeySequence::mnemonic(button->text()).toString();
         }
         keys.removeAll(QString());
         keys.sort();
-        QCOMPARE(keys, (QStringList{u"Alt+B"_s, u"Alt+C"_s, u"Alt+I"_s, u"Alt+O"_s, u"Alt+P"_s}));
+        QCOMPARE(keys, (QStringList{u"Alt+B"_s, u"Alt+C"_s, u"Alt+I"_s, u"Alt+O"_s, u"Alt+P"_s,
+                                    u"Alt+R"_s, u"Alt+W"_s}));
         w.outputDirLabel()->setText(u"/tmp"_s);
         for (const char* browse : {"browseSignerButton", "browseOutputButton"}) {
             auto* button = w.findChild<QToolButton*>(QLatin1String(browse));
@@ -347,6 +351,46 @@ private Q_SLOTS:
         QVERIFY(run.editor.document()->isModified());
         run.editor.undo();
         QCOMPARE(run.editor.toPlainText(), u"Offer\nplain \u2603\nref @SERIAL@ @SERIAL@\n"_s);
+    }
+
+    // Ticked, the register starts beside the output folder and gains a line
+    // per published copy.
+    void registerKept() {
+        WindowRun run;
+        QVERIFY(!run.press.registerBox()->isChecked());
+        run.press.registerBox()->setChecked(true);
+        const QString issued = run.temp.filePath(u"issued.csv"_s);
+        QCOMPARE(run.press.registerPathLabel()->text(), issued);
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 60000);
+
+        QCOMPARE(run.dialogs.messageTexts(), QStringList{kDone});
+        QStringList kept;
+        for (const QString& line :
+             QString::fromUtf8(contents(issued)).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
+            kept << line.section(u',', 0, 1);
+        }
+        QCOMPARE(kept, (QStringList{u"number,file"_s, u"5,Sealmilled-file-5.txt"_s,
+                                    u"6,Sealmilled-file-6.txt"_s, u"7,Sealmilled-file-7.txt"_s,
+                                    u"8,Sealmilled-file-8.txt"_s, u"9,Sealmilled-file-9.txt"_s}));
+    }
+
+    // A register that already names a number of the range refuses the run.
+    void registerRefuses() {
+        WindowRun run;
+        const QString issued = run.temp.filePath(u"issued.csv"_s);
+        writeFile(issued, "number,file,sha256,fingerprint,time_utc\r\n7,Sealmilled-file-7.txt," +
+                              QByteArray(64, 'a') + ",F00,2026-01-02T03:04:05Z\r\n");
+        run.press.registerBox()->setChecked(true);
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY(!run.press.isRunning());
+
+        QCOMPARE(
+            run.dialogs.messageTexts(),
+            QStringList{u"Number 7 is already in the register "_s + issued +
+                        u" (Sealmilled-file-7.txt, 2026-01-02T03:04:05Z): nothing was pressed"_s});
+        QCOMPARE(run.outputs(), QStringList());
+        QVERIFY(run.press.isVisible());
     }
 
     // A run that fails shows the box its outcome reads as, with the details,

@@ -10,12 +10,16 @@
 #include <QString>
 #include <optional>
 
-// The register of issued copies that a run of sealmill-press --register keeps:
+namespace sealmill {
+
+// The register of issued copies that a press run keeps:
 // one record per published copy, with its hash and the key that signed it.
 class PressRegister {
 public:
     // Throws SealmillError when the register cannot be opened.
     PressRegister(const QString& path, const QString& outputDir, const QString& pattern);
+    ~PressRegister() = default;
+    Q_DISABLE_COPY_MOVE(PressRegister)
 
     // Why a run of `first` to `last` may not add to the register at `path`:
     // it names one of those numbers, or holds a broken line. Throws
@@ -28,7 +32,9 @@ public:
     void recordPublished(const QList<qint64>& serials);
 
 private:
-    sealmill::CopyRegister register_;
+    CopyRegister register_;
     QString outputDir_;
     QString pattern_;
 };
+
+}  // namespace sealmill

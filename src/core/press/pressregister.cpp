@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "pressregister.h"
+#include "core/press/pressregister.h"
 
 #include "core/platform/systemencoding.h"
 #include "core/press/outputpath.h"
@@ -15,12 +15,14 @@
 #include <QDateTime>
 #include <QFile>
 
+namespace sealmill {
+
 PressRegister::PressRegister(const QString& path, const QString& outputDir, const QString& pattern)
     : register_(path), outputDir_(outputDir), pattern_(pattern) {
 }
 
 std::optional<QString> PressRegister::refusal(const QString& path, qint64 first, qint64 last) {
-    const sealmill::RegisterReading reading = sealmill::readRegister(path);
+    const RegisterReading reading = readRegister(path);
     if (!reading.brokenLines.isEmpty()) {
         return QStringLiteral(
                    "Line %1 of the register %2 is not a record of an issued copy: "
@@ -42,30 +44,31 @@ std::optional<QString> PressRegister::refusal(const QString& path, qint64 first,
 
 void PressRegister::recordPublished(const QList<qint64>& serials) {
     // The register never names a copy whose name a crash could still take away.
-    const int dir =
-        ::open(sealmill::encodeLocal(outputDir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(encodeLocal(outputDir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool flushed = dir >= 0 && ::fsync(dir) == 0;
     if (dir >= 0) {
         ::close(dir);
     }
     if (!flushed) {
-        throw sealmill::SealmillError(
+        throw SealmillError(
             QStringLiteral("Cannot flush the output folder %1 for the register").arg(outputDir_));
     }
-    QList<sealmill::RegisterEntry> entries;
+    QList<RegisterEntry> entries;
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     for (const qint64 serial : serials) {
-        const QString path = sealmill::outputFilePath(outputDir_, pattern_, serial);
+        const QString path = outputFilePath(outputDir_, pattern_, serial);
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            throw sealmill::SealmillError(QStringLiteral("Cannot read %1 for the register: %2")
-                                              .arg(path, file.errorString()));
+            throw SealmillError(QStringLiteral("Cannot read %1 for the register: %2")
+                                    .arg(path, file.errorString()));
         }
         const QByteArray bytes = file.readAll();
-        entries << sealmill::RegisterEntry{
+        entries << RegisterEntry{
             serial, path.sliced(outputDir_.size()),
             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
-            sealmill::signerFingerprint(bytes), now};
+            signerFingerprint(bytes), now};
     }
     register_.record(entries);
 }
+
+}  // namespace sealmill
