@@ -5,9 +5,9 @@
 #pragma once
 
 #include "core/press/pressjob.h"
-#include "core/press/pressregister.h"
 #include "core/signing/builtin/builtinsigner.h"
 #include "core/signing/program/programsigner.h"
+#include "core/verify/pressregister.h"
 
 #include <QLatin1StringView>
 #include <QWidget>
@@ -96,6 +96,6 @@ private:
     sealmill::BuiltinSigner builtinSigner_;
     sealmill::PressJob job_;
     std::optional<sealmill::PressRegister> register_;  // a run's, while it keeps one
-    QString registerPath_;     // the register the next run keeps, if any
+    QString registerPath_;                             // the register the next run keeps, if any
     QString registerFailure_;                          // why the run's register stopped it
 };

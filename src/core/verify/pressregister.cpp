@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "core/press/pressregister.h"
+#include "core/verify/pressregister.h"
 
 #include "core/platform/systemencoding.h"
 #include "core/press/outputpath.h"
