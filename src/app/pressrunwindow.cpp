@@ -119,11 +119,10 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
     connect(ui_->closeButton, &QPushButton::clicked, this, &PressRunWindow::closeOrCancel);
     connect(ui_->runButton, &QPushButton::clicked, this, &PressRunWindow::startRun);
 
-    connect(&job_, &sealmill::PressJob::started, this,
-            [this] {
-                ui_->closeButton->setText(kRunningCaption);
-                startRegister();
-            });
+    connect(&job_, &sealmill::PressJob::started, this, [this] {
+        ui_->closeButton->setText(kRunningCaption);
+        startRegister();
+    });
     connect(&job_, &sealmill::PressJob::progressed, this,
             [this](int position, const QString& status) {
                 ui_->progressBar->setValue(position);
