@@ -94,14 +94,6 @@ private Q_SLOTS:
         QTest::newRow("the run's key file, no pass phrase")
             << QStringList{u"--from"_s, u"1"_s, u"--to"_s, u"3"_s, u"--key-file"_s, u"key.asc"_s}
             << 0 << allGood << QString();
-        QTest::newRow("a number missing")
-            << QStringList{u"--from"_s, u"2"_s, u"--to"_s, u"4"_s, u"--key-file"_s, u"key.asc"_s}
-            << 1
-            << u"4 out/Sealmilled-file-4.txt: missing\n"
-               "1 out/Sealmilled-file-1.txt: extra: its number is outside 2 to 4\n"
-               "3 numbers checked: 2 good, 1 with problems; 1 stray files; "
-               "key Sealmill Test <test@example.invalid>\n"_s
-            << QString();
         QTest::newRow("quiet: problems only")
             << QStringList{u"--from"_s,     u"1"_s,       u"--to"_s,   u"4"_s,
                            u"--key-file"_s, u"key.asc"_s, u"--quiet"_s}
