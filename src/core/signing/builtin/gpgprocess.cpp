@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,6 +138,34 @@ int endGroup(pid_t pid) {
     return status;
 }
 
+// A gpg that ends before it has read all its input must not take this
+// process with it: while this is alive, a write to its closed pipe fails
+// with EPIPE and the SIGPIPE it raises for this thread is taken back.
+class PipeSignalHeld {
+public:
+    PipeSignalHeld() {
+        sigemptyset(&pipeSignal_);
+        sigaddset(&pipeSignal_, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &pipeSignal_, &previous_);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+    }
+    ~PipeSignalHeld() {
+        if (!wasPending_) {
+            const timespec now{};
+            (void)::sigtimedwait(&pipeSignal_, nullptr, &now);
+        }
+        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    Q_DISABLE_COPY_MOVE(PipeSignalHeld)
+
+private:
+    sigset_t pipeSignal_{};
+    sigset_t previous_{};
+    bool wasPending_ = false;
+};
+
 void keepTail(QByteArray& tail, QByteArrayView more) {
     tail.append(more);
     if (tail.size() > kGpgSaidBytes) {
@@ -165,6 +194,7 @@ GpgCall callGpg(const QString& program, const QStringList& arguments, QByteArray
     for (const Descriptor* end : {&in.write, &out.read, &err.read}) {
         setNonBlocking(end->get());
     }
+    const PipeSignalHeld pipeSignalHeld;
     qsizetype written = 0;
     if (input.isEmpty()) {
         in.write.close();

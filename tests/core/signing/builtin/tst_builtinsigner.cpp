@@ -7,6 +7,7 @@
 #include "core/press/storedpresssettings.h"
 #include "core/signing/builtin/builtinsigner.h"
 #include "core/signing/builtin/gpgkeyring.h"
+#include "core/signing/builtin/gpgprocess.h"
 #include "fakegpg.h"
 #include "memoryscan.h"
 
@@ -174,6 +175,17 @@ private Q_SLOTS:
                  (QByteArrayList{"--list-secret-keys", "--", "-k"}));
         QCOMPARE(arguments.mid(arguments.indexOf("--export-secret-keys"), 3),
                  (QByteArrayList{"--export-secret-keys", "--", "F1F2"}));
+    }
+
+    // A gpg that ends without reading its input fails on its own, and
+    // does not end this process with SIGPIPE.
+    void survivesAGpgThatReadsNothing() {
+        const FakeGpg gpg("exit 2");
+        SecretBytes output;
+        const QByteArray input(1 << 20, 'x');  // more than a pipe holds
+        const GpgCall call = callGpg(gpg.program(), {}, input, output, {});
+        QCOMPARE(call.ending, GpgCall::Ending::Exited);
+        QCOMPARE(call.exitCode, 2);
     }
 
     // A gpg that takes too long, or prints without end, is ended with a
