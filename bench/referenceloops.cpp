@@ -6,11 +6,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <chrono>
+#include <future>
 #include <vector>
 
 extern char** environ;  // NOLINT: the process environment, as POSIX declares it
@@ -66,7 +69,103 @@ double timedLoop(const BenchTemplate& text, const QString& dir, int numbers, Sta
     return static_cast<double>(clock.nsecsElapsed()) / 1e6 / numbers;
 }
 
+// A signed copy written and waiting to be moved to its output name.
+struct Gathered {
+    int fd = -1;
+    QByteArray temporary;
+    QByteArray output;
+};
+
+// The copies of a run's folder that wait for the disk, as PublicationBatch
+// keeps them.
+class Batches {
+public:
+    explicit Batches(int folder) : folder_(folder) {}
+    ~Batches() = default;
+    Q_DISABLE_COPY_MOVE(Batches)
+
+    bool add(Gathered copy) {
+        gathering_.push_back(std::move(copy));
+        if (!wait_.valid()) {
+            startWait();
+            return true;
+        }
+        // The run hears of a finished wait while it signs the next copy.
+        const bool waited = wait_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        return waited || gathering_.size() >= kMostGathered ? publishFlushed() : true;
+    }
+
+    bool publishAll() {
+        bool ok = true;
+        while (wait_.valid()) {
+            ok = publishFlushed() && ok;
+        }
+        return ok;
+    }
+
+private:
+    static constexpr size_t kMostGathered = 256;
+
+    void startWait() {
+        waiting_ = std::move(gathering_);
+        gathering_.clear();
+        const int file = waiting_.size() == 1 ? waiting_.front().fd : -1;
+        wait_ = std::async(std::launch::async, [this, file] {
+            return (file >= 0 ? ::fdatasync(file) : ::syncfs(folder_)) == 0;
+        });
+    }
+
+    bool publishFlushed() {
+        bool ok = wait_.get();
+        for (const Gathered& copy : waiting_) {
+            ok = ::renameat2(folder_, copy.temporary.constData(), folder_, copy.output.constData(),
+                             RENAME_NOREPLACE) == 0 &&
+                 ok;
+            ::close(copy.fd);
+        }
+        waiting_.clear();
+        if (!gathering_.empty()) {
+            startWait();
+        }
+        return ok;
+    }
+
+    int folder_;
+    std::vector<Gathered> gathering_;
+    std::vector<Gathered> waiting_;
+    std::future<bool> wait_;
+};
+
 }  // namespace
+
+double publicationLoopMs(const QString& dir, int numbers, const QByteArray& signedCopy) {
+    QElapsedTimer clock;
+    clock.start();
+    const int folder = ::open(dir.toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return -1;
+    }
+    bool ok = true;
+    {
+        Batches batches(folder);
+        for (int n = 1; n <= numbers && ok; ++n) {
+            const QByteArray number = QByteArray::number(n);
+            Gathered copy{-1, "Sealmill" + number + ".asc", "Sealmilled-file-" + number + ".txt"};
+            struct stat status {};
+            ok = ::fstatat(folder, copy.output.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0;
+            copy.fd = ::openat(folder, copy.temporary.constData(),
+                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            ok = ok && copy.fd >= 0 &&
+                 ::write(copy.fd, signedCopy.constData(), signedCopy.size()) == signedCopy.size();
+            ::sync_file_range(copy.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            ok = batches.add(std::move(copy)) && ok;
+        }
+        ok = batches.publishAll() && ok;
+    }
+    ok = ::fsync(folder) == 0 && ok;
+    ::close(folder);
+    return ok ? static_cast<double>(clock.nsecsElapsed()) / 1e6 / numbers : -1;
+}
 
 double spawnLoopMs(const BenchTemplate& text, const QString& signer, const QString& dir,
                    int numbers) {

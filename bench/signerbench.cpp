@@ -7,6 +7,7 @@
 #include "core/signing/builtin/signingkey.h"
 #include "core/signing/program/programsigner.h"
 #include "gnupghome.h"
+#include "referenceloops.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -56,23 +58,35 @@ bool signedByProgram(const SigningTask& task) {
     return ended->status == SignerResult::Status::Succeeded;
 }
 
-// A whole sealmill-press run with the built-in signer, unlock included.
-// `checking`: sealmill-press --verify of what such a run pressed in `dir`.
-bool builtinPressRun(const QString& templateFile, const QString& dir, int numbers,
-                     bool checking = false) {
+// A whole sealmill-press run over the numbers 1 to `numbers` into the empty
+// `dir`, under GNU time for the process's peak resident size: milliseconds
+// per number and MiB, or negative values when the run failed.
+std::pair<double, double> pressRun(const QString& templateFile, const QString& keyFile,
+                                   const QString& dir, int numbers, const QStringList& mode) {
+    const QString peakFile = dir + QStringLiteral(".peak");
     QProcess press;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("SEALMILL_PASSPHRASE"), GnupgHome::passPhrase());
     press.setProcessEnvironment(environment);
     press.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    press.start(QStringLiteral(SEALMILL_PRESS_PROGRAM),
-                {QStringLiteral("--quiet"), QStringLiteral("--template"), templateFile,
-                 QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"),
-                 QString::number(numbers), QStringLiteral("--key"), GnupgHome::userId(),
-                 QStringLiteral("--output"), dir,
-                 checking ? QStringLiteral("--verify") : QStringLiteral("--builtin-signer")});
-    return press.waitForFinished(-1) && press.exitStatus() == QProcess::NormalExit &&
-           press.exitCode() == 0;
+    QElapsedTimer clock;
+    clock.start();
+    press.start(
+        QStringLiteral("/usr/bin/time"),
+        QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peakFile,
+                    QStringLiteral(SEALMILL_PRESS_PROGRAM), QStringLiteral("--quiet"),
+                    QStringLiteral("--template"), templateFile, QStringLiteral("--from"),
+                    QStringLiteral("1"), QStringLiteral("--to"), QString::number(numbers),
+                    QStringLiteral("--key-file"), keyFile, QStringLiteral("--output"), dir} +
+            mode);
+    const bool ran = press.waitForFinished(-1) && press.exitStatus() == QProcess::NormalExit &&
+                     press.exitCode() == 0;
+    const double ms = msSince(clock) / numbers;
+    QFile peak(peakFile);
+    bool read = peak.open(QIODevice::ReadOnly);
+    const double kib = peak.readAll().trimmed().toDouble(&read);
+    peak.remove();
+    return ran && read ? std::pair{ms, kib / 1024} : std::pair{-1.0, -1.0};
 }
 
 std::unique_ptr<SigningKey> loaded(const KeySource& source) {
@@ -81,41 +95,19 @@ std::unique_ptr<SigningKey> loaded(const KeySource& source) {
     return signingKey != nullptr ? std::move(*signingKey) : nullptr;
 }
 
-// Milliseconds per signature of `count` numbered copies shared by `signers`,
-// one thread each; the last signature of each thread is checked with gpg.
-double signedMs(const GnupgHome& home, const BenchTemplate& text, const QString& dir,
-                const std::vector<ClearSigner*>& signers, int count, bool toFile,
-                const QString& fingerprint) {
-    std::vector<QByteArray> last(signers.size());
-    std::vector<bool> failed(signers.size(), false);
-    const auto sign = [&](size_t t) {
-        for (int n = static_cast<int>(t); n < count; n += static_cast<int>(signers.size())) {
-            last[t] = signers[t]->clearSign(numberedCopy(text, n + 1));
-            if (toFile && !writeNewFile(dir + QStringLiteral("/signed-%1.asc").arg(n), last[t])) {
-                failed[t] = true;
-            }
-        }
-    };
+// Milliseconds per signature of `count` signatures of `copy`; the last one
+// is left in `signedCopy`, once gpg found it good.
+double signatureMs(const GnupgHome& home, ClearSigner& signer, const QByteArray& copy, int count,
+                   const QString& check, const QString& fingerprint, QByteArray& signedCopy) {
     QElapsedTimer clock;
     clock.start();
-    std::vector<std::thread> threads;
-    for (size_t t = 1; t < signers.size(); ++t) {
-        threads.emplace_back(sign, t);
-    }
-    sign(0);
-    for (std::thread& thread : threads) {
-        thread.join();
+    for (int n = 0; n < count; ++n) {
+        signedCopy = signer.clearSign(copy);
     }
     const double ms = msSince(clock) / count;
-    for (size_t t = 0; t < signers.size(); ++t) {
-        const QString check = dir + QStringLiteral("/check-%1.asc").arg(t);
-        if (failed[t] || !writeNewFile(check, last[t]) ||
-            home.goodSignatureBy(check) != fingerprint) {
-            return -1;
-        }
-        QFile::remove(check);
-    }
-    return ms;
+    const bool good = writeNewFile(check, signedCopy) && home.goodSignatureBy(check) == fingerprint;
+    QFile::remove(check);
+    return good ? ms : -1;
 }
 
 double timed(const std::function<bool()>& step) {
@@ -124,106 +116,146 @@ double timed(const std::function<bool()>& step) {
     return step() ? msSince(clock) : -1;
 }
 
+// Botan's own RSA 3072 signature in milliseconds, as its command-line tool
+// measures it; negative without the tool.
+double botanRsaMs() {
+    QProcess botan;
+    botan.start(QStringLiteral("botan"),
+                {QStringLiteral("speed"), QStringLiteral("--msec=1000"), QStringLiteral("RSA")});
+    if (!botan.waitForFinished(-1)) {
+        return -1;
+    }
+    // "RSA-3072 EMSA-PKCS1-v1_5(SHA-256) 350 sign/sec; 2.86 ms/op ..."
+    static const QRegularExpression line(
+        QStringLiteral(R"(RSA-3072 \S+ \d+ sign/sec; ([\d.]+) ms/op)"));
+    const QRegularExpressionMatch match =
+        line.match(QString::fromUtf8(botan.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().split(' ').first())
+                                          : QStringLiteral("?");
+}
+
 }  // namespace
 
-SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int reps,
-                            int signatures) {
+SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int reps, int numbers,
+                            int largeNumbers) {
+    using F = SignerFigures;
     SignerFigures figures;
+    figures.values.fill(-1);
     GnupgHome home(3072);
     if (!home.isReady() || GnupgHome::pgpgpgProgram().isEmpty()) {
         figures.error = home.isReady() ? QStringLiteral("pgpgpg is not installed") : home.error();
         return figures;
     }
     const QString keyFile = dir + QStringLiteral("/key.gpg");
+    const QString rsaKeyFile = dir + QStringLiteral("/rsa.gpg");
     const QString work = dir + QStringLiteral("/work.txt");
+    const QString templateFile = dir + QStringLiteral("/template.txt");
+    const QByteArray copy = numberedCopy(text, 1);
     if (!writeNewFile(keyFile, home.exportedSecretKey(home.fingerprint(), false)) ||
-        !writeNewFile(work, numberedCopy(text, 1))) {
+        !writeNewFile(rsaKeyFile, home.exportedSecretKey(home.rsaFingerprint(), false)) ||
+        !writeNewFile(work, copy) || !writeNewFile(templateFile, text.pieces.join("@SERIAL@"))) {
         figures.error = QStringLiteral("cannot write to %1").arg(dir);
         return figures;
     }
     const KeyringKey ed25519{GnupgHome::userId(), {}};
     const KeyringKey rsa{home.rsaFingerprint(), {}};
-    const QString templateFile = dir + QStringLiteral("/template.txt");
-    if (!writeNewFile(templateFile, text.pieces.join("@SERIAL@"))) {
-        figures.error = QStringLiteral("cannot write to %1").arg(dir);
-        return figures;
-    }
-    QList<QList<double>> runs(11);
+    const int rsaNumbers = std::max(2, numbers / 5);
+    const QString cores = QString::number(std::thread::hardware_concurrency());
+    std::array<QList<double>, F::Count> runs;
+    // Each step in a new folder, the disk work of the steps before it done.
+    int folders = 0;
+    const auto inNewFolder = [&](const std::function<void(const QString&)>& step) {
+        const QString folder = dir + QStringLiteral("/run-%1").arg(++folders);
+        (void)QDir().mkpath(folder);
+        ::sync();
+        step(folder);
+        QDir(folder).removeRecursively();
+    };
+    const auto press = [&](const QString& key, int count, const QStringList& mode, F::Figure time,
+                           F::Figure peak = F::Count) {
+        inNewFolder([&](const QString& folder) {
+            const auto [ms, mib] = pressRun(templateFile, key, folder, count, mode);
+            runs.at(time) << ms;
+            if (peak != F::Count) {
+                runs.at(peak) << mib;
+            }
+        });
+    };
+    const QStringList builtin{QStringLiteral("--builtin-signer")};
+    runs.at(F::BotanRsa) << botanRsaMs();
     int file = 0;
     for (int rep = 0; rep < reps; ++rep) {
-        runs[0] << timed([&] {
-                       constexpr int kNumbers = 20;
-                       for (int n = 0; n < kNumbers; ++n) {
-                           SigningTask task;
-                           task.program = GnupgHome::pgpgpgProgram();
-                           task.workFile = work;
-                           task.keyId = GnupgHome::userId();
-                           task.signedFile = dir + QStringLiteral("/pgp-%1.asc").arg(++file);
-                           if (!signedByProgram(task)) {
-                               return false;
-                           }
-                       }
-                       return true;
-                   }) / 20;
-        runs[1] << timed([&] { return loaded(ed25519) != nullptr; });
-        runs[2] << timed([&] { return loaded(KeyFile{keyFile}) != nullptr; });
-        runs[3] << timed([&] {
+        runs.at(F::Pgpgpg) << timed([&] {
+                                  constexpr int kNumbers = 20;
+                                  for (int n = 0; n < kNumbers; ++n) {
+                                      SigningTask task;
+                                      task.program = GnupgHome::pgpgpgProgram();
+                                      task.workFile = work;
+                                      task.keyId = GnupgHome::userId();
+                                      task.signedFile =
+                                          dir + QStringLiteral("/pgp-%1.asc").arg(++file);
+                                      if (!signedByProgram(task)) {
+                                          return false;
+                                      }
+                                  }
+                                  return true;
+                              }) / 20;
+        runs.at(F::Keyring) << timed([&] { return loaded(ed25519) != nullptr; });
+        runs.at(F::Unlock) << timed([&] { return loaded(KeyFile{keyFile}) != nullptr; });
+        runs.at(F::FirstFile) << timed([&] {
             const std::unique_ptr<SigningKey> key = loaded(ed25519);
             return key && writeNewFile(dir + QStringLiteral("/first-%1.asc").arg(++file),
-                                       key->newSigner()->clearSign(numberedCopy(text, 1)));
+                                       key->newSigner()->clearSign(copy));
         });
         const std::unique_ptr<SigningKey> key = loaded(ed25519);
         const std::unique_ptr<SigningKey> rsaKey = loaded(rsa);
         if (!key || !rsaKey) {
             return figures;
         }
-        const std::unique_ptr<ClearSigner> signer = key->newSigner();
-        runs[4] << signedMs(home, text, dir, {signer.get()}, signatures, false, key->fingerprint());
-        const QString files = dir + QStringLiteral("/files-%1").arg(rep);
-        (void)QDir().mkpath(files);
-        // Files removed before still cost the disk work: not this run's.
-        ::sync();
-        runs[5] << signedMs(home, text, files, {signer.get()}, signatures, true,
-                            key->fingerprint());
-        QDir(files).removeRecursively();
-        // The first signature with a new RSA signer checks the key's numbers.
-        std::unique_ptr<ClearSigner> rsa1;
-        runs[6] << timed([&] {
-            rsa1 = rsaKey->newSigner();
-            return !rsa1->clearSign(numberedCopy(text, 1)).isEmpty();
+        const QString check = dir + QStringLiteral("/check.asc");
+        QByteArray signedCopy;
+        runs.at(F::RawEd25519) << signatureMs(home, *key->newSigner(), copy, numbers, check,
+                                              key->fingerprint(), signedCopy);
+        inNewFolder([&](const QString& folder) {
+            runs.at(F::Publication) << publicationLoopMs(folder, numbers, signedCopy);
         });
-        const std::unique_ptr<ClearSigner> rsa2 = rsaKey->newSigner();
-        (void)rsa2->clearSign(numberedCopy(text, 1));
-        const int rsaSignatures = std::max(2, signatures / 10);
-        runs[7] << signedMs(home, text, dir, {rsa1.get()}, rsaSignatures, false,
-                            rsaKey->fingerprint());
-        runs[8] << signedMs(home, text, dir, {rsa1.get(), rsa2.get()}, rsaSignatures, false,
-                            rsaKey->fingerprint());
-        const QString pressed = dir + QStringLiteral("/pressed-%1").arg(rep);
-        (void)QDir().mkpath(pressed);
-        ::sync();
-        runs[9] << timed([&] { return builtinPressRun(templateFile, pressed, signatures); }) /
-                       signatures;
-        runs[10] << timed([&] {
-                        return builtinPressRun(templateFile, pressed, signatures, true);
-                    }) / signatures;
-        QDir(pressed).removeRecursively();
+        // The first signature with a new RSA signer checks the key's numbers.
+        std::unique_ptr<ClearSigner> rsaSigner;
+        runs.at(F::RsaReady) << timed([&] {
+            rsaSigner = rsaKey->newSigner();
+            return !rsaSigner->clearSign(copy).isEmpty();
+        });
+        QByteArray rsaCopy;
+        runs.at(F::RawRsa) << signatureMs(home, *rsaSigner, copy, std::max(2, rsaNumbers / 10),
+                                          check, rsaKey->fingerprint(), rsaCopy);
+        inNewFolder([&](const QString& folder) {
+            runs.at(F::Ed25519Run)
+                << pressRun(templateFile, keyFile, folder, numbers, builtin).first;
+            runs.at(F::VerifyRun) << pressRun(templateFile, keyFile, folder, numbers,
+                                              {QStringLiteral("--verify")})
+                                         .first;
+        });
+        press(rsaKeyFile, rsaNumbers,
+              builtin + QStringList{QStringLiteral("--jobs"), QStringLiteral("1")},
+              F::RsaOneWorker);
+        figures.loads += (rep > 0 ? QStringLiteral(", ") : QString()) + loadAverage();
+        press(rsaKeyFile, rsaNumbers, builtin + QStringList{QStringLiteral("--jobs"), cores},
+              F::RsaAllWorkers);
+        press(keyFile, 1000, builtin, F::ThousandRun, F::ThousandPeak);
     }
-    const auto figure = [&runs](int i) {
-        return std::any_of(runs[i].cbegin(), runs[i].cend(), [](double v) { return v < 0; })
-                   ? -1
-                   : median(runs[i]);
-    };
-    figures.pgpgpg = figure(0);
-    figures.keyring = figure(1);
-    figures.unlock = figure(2);
-    figures.firstFile = figure(3);
-    figures.inMemory = figure(4);
-    figures.toFile = figure(5);
-    figures.rsaReady = figure(6);
-    figures.rsaOneThread = figure(7);
-    figures.rsaTwoThreads = figure(8);
-    figures.pressRun = figure(9);
-    figures.verifyRun = figure(10);
+    if (largeNumbers > 0) {
+        press(keyFile, largeNumbers, builtin, F::LargeRun, F::LargePeak);
+    }
+    for (int f = 0; f < F::Count; ++f) {
+        const QList<double>& values = runs.at(f);
+        const bool failed = values.isEmpty() || std::any_of(values.cbegin(), values.cend(),
+                                                            [](double v) { return v < 0; });
+        figures.values.at(f) = failed ? -1 : median(values);
+    }
     return figures;
 }
