@@ -36,7 +36,7 @@ constexpr qsizetype kMiB = 1024 * kKiB;
 struct Options {
     int reps = 5;
     int numbers = 0;                             // 0: each section's own count
-    int largeNumbers = 0;                        // 0: no run of many numbers in section 5
+    int largeNumbers = 100000;                   // section 5's run of many numbers; 0: none
     QString sections = QStringLiteral("12345");  // which of the five to measure
 };
 
