@@ -38,7 +38,9 @@ public:
                                   : SignerResult::succeeded();
         const QByteArray copy = "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + task.copy;
         QMetaObject::invokeMethod(
-            this, [this, error, copy] { Q_EMIT signingEnded(error, copy); }, Qt::QueuedConnection);
+            this,
+            [this, serial = task.serial, error, copy] { Q_EMIT signingEnded(serial, error, copy); },
+            Qt::QueuedConnection);
     }
     void stop() override {}
 };
