@@ -50,7 +50,7 @@ bool signedByProgram(const SigningTask& task) {
     signer.prepare({{}, SecretBytes(GnupgHome::passPhrase().toUtf8())});
     std::optional<SignerResult> ended;
     QObject::connect(&signer, &Signer::signingEnded,
-                     [&ended](const SignerResult& result) { ended = result; });
+                     [&ended](qint64 /*serial*/, const SignerResult& result) { ended = result; });
     signer.sign(task);
     while (!ended) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

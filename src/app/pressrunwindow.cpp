@@ -130,10 +130,10 @@ PressRunWindow::PressRunWindow(Dialogs& dialogs, MainWindow& mainWindow, QWidget
             });
     connect(&job_, &sealmill::PressJob::noted, this,
             [this](const QString& text) { ui_->statusBar->showMessage(text); });
-    connect(&job_, &sealmill::PressJob::cancelling, this, [this](qint64 serial) {
+    connect(&job_, &sealmill::PressJob::cancelling, this, [this](qint64 first, qint64 last) {
         ui_->statusBar->showMessage(
-            QStringLiteral("Cancelling: number %1 is being signed. Press Cancel again to stop now.")
-                .arg(serial));
+            QStringLiteral("Cancelling: %1. Press Cancel again to stop now.")
+                .arg(sealmill::numbersBeingSigned(first, last)));
     });
     connect(&job_, &sealmill::PressJob::copiesPublished, this, &PressRunWindow::recordPublished);
     connect(&job_, &sealmill::PressJob::finished, this, &PressRunWindow::runFinished);

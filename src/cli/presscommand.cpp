@@ -183,6 +183,9 @@ int runPressCommand(const PressOptions& options,
     sealmill::ProgramSigner programSigner;
     sealmill::BuiltinSigner builtinSigner;
     builtinSigner.setKeyFile(options.keyFile);
+    if (options.jobs > 0) {
+        builtinSigner.setWorkerCount(options.jobs);
+    }
     sealmill::Signer& signer =
         options.builtinSigner ? static_cast<sealmill::Signer&>(builtinSigner) : programSigner;
     sealmill::PressJob job(settings);
@@ -218,13 +221,12 @@ int runPressCommand(const PressOptions& options,
             terminal::writeError(text + u'\n');
         }
     });
-    QObject::connect(&job, &sealmill::PressJob::cancelling, &job, [&meter](qint64 serial) {
-        meter.finish();
-        terminal::writeError(
-            QStringLiteral("Cancelling: number %1 is being signed; press Ctrl+C again to stop "
-                           "it now.\n")
-                .arg(serial));
-    });
+    QObject::connect(
+        &job, &sealmill::PressJob::cancelling, &job, [&meter](qint64 first, qint64 last) {
+            meter.finish();
+            terminal::writeError(QStringLiteral("Cancelling: %1; press Ctrl+C again to stop now.\n")
+                                     .arg(sealmill::numbersBeingSigned(first, last)));
+        });
     QObject::connect(
         &job, &sealmill::PressJob::finished, &job, [&](const sealmill::PressOutcome& outcome) {
             meter.finish();

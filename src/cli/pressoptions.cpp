@@ -16,6 +16,9 @@ namespace {
 
 const QString kDefaultPattern = QStringLiteral("Sealmilled-file-@SERIAL@.txt");
 
+// Each signing thread holds its own unlocked copy of the key.
+constexpr int kMostJobs = 256;
+
 const char* const kDescription =
     "Presses numbered, clear-signed copies of one template: for every number\n"
     "from --from to --to it writes a copy with the number in place of the\n"
@@ -128,8 +131,15 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
                        "published copy to this file; a number already in it stops the run. With "
                        "--verify: check the files' SHA-256 against it."),
         QStringLiteral("file"));
+    const QCommandLineOption jobs(
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("How many copies the built-in signer signs, or --verify checks, at once "
+                       "(default: one per processor core). A signer program signs one at a "
+                       "time."),
+        QStringLiteral("n"));
     parser.addOptions({help, version, templateFile, from, to, name, key, signer, builtin, keyFile,
-                       output, passFd, passFile, dryRun, quiet, verify, publicKey, registerFile});
+                       output, passFd, passFile, dryRun, quiet, verify, publicKey, registerFile,
+                       jobs});
 
     if (!parser.parse(arguments)) {
         return {std::nullopt, kExitUsage, usageError(parser.errorText())};
@@ -218,6 +228,21 @@ ParsedOptions parsePressOptions(const QStringList& arguments, const QStringList&
     if (!options.verify && parser.isSet(publicKey)) {
         return {std::nullopt, kExitUsage,
                 usageError(QStringLiteral("--public-key needs --verify"))};
+    }
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || options.jobs < 1 || options.jobs > kMostJobs) {
+            return {std::nullopt, kExitUsage,
+                    usageError(QStringLiteral("--jobs needs a number from 1 to %1, not '%2'")
+                                   .arg(kMostJobs)
+                                   .arg(parser.value(jobs)))};
+        }
+        if (!options.builtinSigner && !options.verify && !options.dryRun) {
+            return {std::nullopt, kExitUsage,
+                    usageError(QStringLiteral("--jobs needs the built-in signer: a signer program "
+                                              "signs one copy at a time"))};
+        }
     }
     return {options, kExitPressed, {}};
 }

@@ -26,6 +26,7 @@ struct PressOptions {
     bool verify = false;    // check the pressed files instead of pressing
     QString publicKeyFile;  // with verify: the key that signed them
     QString registerFile;   // the register of issued copies, when kept
+    int jobs = 0;           // copies signed or checked at once; 0: one per core
 };
 
 struct ParsedOptions {

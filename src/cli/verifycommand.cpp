@@ -92,8 +92,8 @@ int runVerifyCommand(const PressOptions& options) {
         }
         const sealmill::BatchCheckSummary summary =
             sealmill::checkBatch(text, *std::get<std::unique_ptr<sealmill::VerifyingKey>>(key),
-                                 {options.outputDirectory, options.namePattern, first, last, 0,
-                                  issued ? &*issued : nullptr, options.registerFile},
+                                 {options.outputDirectory, options.namePattern, first, last,
+                                  options.jobs, issued ? &*issued : nullptr, options.registerFile},
                                  report);
         meter.finish();
         if (summary.stopped) {

@@ -123,6 +123,10 @@ private Q_SLOTS:
             "Line 1 of the copy for number 100 is 19993 bytes long", 0);
         row("signer fails", args(u"1 4"_s), "FAIL_AT=2;EXIT=11;PRINT=key\x1b[2J\r\nnone", 5,
             "Error 11 occured:\nNONEXIST_KEY_ERROR\n  key\\x1b[2J\n  none", 2);
+        row("jobs for a signer program", args(u"1 2 --jobs 2"_s), {}, 2,
+            "--jobs needs the built-in signer: a signer program signs one copy at a time", 0);
+        row("no jobs", args(u"1 2 --jobs 0"_s), {}, 2,
+            "--jobs needs a number from 1 to 256, not '0'", 0);
         row("NUL in the pass phrase", args(u"1 2 --passphrase-file nul.txt"_s), {}, 5,
             "The pass phrase holds a NUL character, which no signer can take", 0);
         row("built-in signer, no key file",

@@ -163,6 +163,38 @@ private Q_SLOTS:
         QCOMPARE(checked.status, 0);
     }
 
+    // Signed on several threads or on one, the copies are the same but for
+    // their signatures, and every one is good.
+    void severalJobsPressWhatOneDoes() {
+        const auto pressWith = [](const QString& jobs) {
+            QVERIFY(QDir().mkdir(jobs));
+            const Run run = sealmillPress({u"--template"_s, u"offer.txt"_s, u"--from"_s, u"1"_s,
+                                           u"--to"_s, u"40"_s, u"--key-file"_s, u"key.asc"_s,
+                                           u"--passphrase-file"_s, u"pass.txt"_s, u"--output"_s,
+                                           jobs, u"--jobs"_s, jobs, u"--quiet"_s});
+            QCOMPARE(run.err, QString());
+            QCOMPARE(run.status, 0);
+        };
+        pressWith(u"1"_s);
+        pressWith(u"4"_s);
+        const QStringList names = QDir(u"1"_s).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QCOMPARE(names.size(), 40);
+        QCOMPARE(QDir(u"4"_s).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+        const auto text = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n').mid(0, 5).join('\n')
+                                                  : QByteArray();
+        };
+        for (const QString& name : names) {
+            QCOMPARE(text(u"4/"_s + name), text(u"1/"_s + name));
+        }
+        const Run checked = sealmillPress({u"--verify"_s, u"--template"_s, u"offer.txt"_s,
+                                           u"--key-file"_s, u"key.asc"_s, u"--output"_s, u"4"_s,
+                                           u"--from"_s, u"1"_s, u"--to"_s, u"40"_s, u"--quiet"_s});
+        QCOMPARE(checked.out, QString());
+        QCOMPARE(checked.status, 0);
+    }
+
     void publicKeyNeedsVerify() {
         const Run run = sealmillPress({u"--template"_s, u"offer.txt"_s, u"--from"_s, u"1"_s,
                                        u"--to"_s, u"3"_s, u"--public-key"_s, u"public.gpg"_s});

@@ -28,8 +28,8 @@ struct PressRig {
         });
         QObject::connect(&job, &PressJob::noted, &job,
                          [this](const QString& text) { log << u"noted "_qs + text; });
-        QObject::connect(&job, &PressJob::cancelling, &job, [this](qint64 serial) {
-            log << QStringLiteral("cancelling %1").arg(serial);
+        QObject::connect(&job, &PressJob::cancelling, &job, [this](qint64 first, qint64 last) {
+            log << QStringLiteral("cancelling %1 to %2").arg(first).arg(last);
         });
         QObject::connect(&job, &PressJob::finished, &job,
                          [this](const sealmill::PressOutcome& ended) { outcome = ended; });
@@ -65,7 +65,7 @@ struct PressRig {
     sealmill::StoredPressSettings settings;
     sealmill::ProgramSigner signer;
     sealmill::PressJob job;
-    QStringList log;  // "started", "progress 20 1 of 5 processed", "cancelling 2"
+    QStringList log;  // "started", "progress 20 1 of 5 processed", "cancelling 2 to 2"
     std::optional<sealmill::PressOutcome> outcome;
 };
 

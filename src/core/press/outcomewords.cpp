@@ -83,4 +83,9 @@ OutcomeWords describeOutcome(const PressOutcome& outcome, const OutcomeContext& 
     return words;
 }
 
+QString numbersBeingSigned(qint64 first, qint64 last) {
+    return first == last ? QStringLiteral("number %1 is being signed").arg(first)
+                         : QStringLiteral("numbers %1 to %2 are being signed").arg(first).arg(last);
+}
+
 }  // namespace sealmill

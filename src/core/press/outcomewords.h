@@ -49,4 +49,8 @@ struct OutcomeWords {
 [[nodiscard]] OutcomeWords describeOutcome(const PressOutcome& outcome,
                                            const OutcomeContext& context);
 
+// What a first cancel waits for: "number 4 is being signed", or "numbers 4
+// to 7 are being signed".
+[[nodiscard]] QString numbersBeingSigned(qint64 first, qint64 last);
+
 }  // namespace sealmill

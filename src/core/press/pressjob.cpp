@@ -15,6 +15,7 @@
 #include "core/sealmillerror.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -78,12 +79,36 @@ const QString kNotAtomic = QStringLiteral(
 
 }  // namespace
 
-// How publishing ended a run.
+// How a run ends, once no number is under way: nothing from `serial` on is
+// published.
 struct PressJob::Ending {
+    qint64 serial = 0;
     PressResult result = PressResult::FileFailed;
     QString message;
     QString details;
 };
+
+namespace {
+
+bool endsWell(PressResult result) {
+    return result == PressResult::Succeeded || result == PressResult::Cancelled;
+}
+
+// The names in the output folder of a number handed to the signer.
+struct NumberNames {
+    QString outputName;
+    QString signedName;  // its signed copy, until published
+    QString workName;    // its copy, when the signer reads one
+};
+
+// A number whose signature ended before a lower number's.
+struct SignedNumber {
+    NumberNames names;
+    SignerResult result;
+    QByteArray signedCopy;
+};
+
+}  // namespace
 
 // One run, from start() to finished(): a new run starts from a new one.
 struct PressJob::Run {
@@ -94,17 +119,15 @@ struct PressJob::Run {
     std::optional<NumberedCopies> copies;
     std::unique_ptr<OutputFolder> folder;     // opened once; every file step goes through it
     std::unique_ptr<PublicationBatch> batch;  // signed copies not published yet
-    std::optional<Ending> ending;             // publishing ended the run while a copy was signed
     bool holdsSnapshot = false;               // the snapshot is this run's to remove
-    qint64 serial = 0;
+    qint64 nextToSign = 0;
+    qint64 nextToPublish = 0;  // every number below it is handed to the batch
     qint64 last = 0;
-    qint64 pressed = 0;  // published copies
-    // Names in the folder for the number being signed.
-    QString workName;    // its copy, when the signer reads one
-    QString signedName;  // its signed copy
-    QString outputName;
-    bool preparing = false;  // the signer finds and unlocks its key
-    bool signing = false;
+    qint64 pressed = 0;                          // published copies
+    std::map<qint64, NumberNames> underWay;      // with the signer
+    std::map<qint64, SignedNumber> signedAhead;  // waiting for a lower number
+    std::optional<Ending> ending;                // once nothing is under way
+    bool preparing = false;                      // the signer finds and unlocks its key
     bool cancelRequested = false;
     bool stopRequested = false;
     QMetaObject::Connection preparedConnection;
@@ -127,15 +150,24 @@ void PressJob::endRun() {
     const std::unique_ptr<Run> run = std::move(run_);
     disconnect(run->preparedConnection);
     disconnect(run->signedConnection);
+    // Signatures still under way end before their files are removed.
+    run->signer.release();
     run->batch.reset();
     if (run->folder) {
-        run->folder->remove(run->workName);
-        run->folder->remove(run->signedName);
+        const auto removeNames = [&run](const NumberNames& names) {
+            run->folder->remove(names.workName);
+            run->folder->remove(names.signedName);
+        };
+        for (const auto& [serial, names] : run->underWay) {
+            removeNames(names);
+        }
+        for (const auto& [serial, number] : run->signedAhead) {
+            removeNames(number.names);
+        }
         if (run->holdsSnapshot) {
             run->folder->remove(snapshotPath({}));
         }
     }
-    run->signer.release();
 }
 
 void PressJob::start(const TemplateFileText& templateText, Signer& signer) {
@@ -204,9 +236,10 @@ void PressJob::begin() {
         finish(PressResult::RangeLost);
         return;
     }
-    run.serial = *from;
+    run.nextToSign = *from;
+    run.nextToPublish = *from;
     run.last = *to;
-    if (run.serial > run.last) {
+    if (run.nextToSign > run.last) {
         finish(PressResult::Succeeded);
         return;
     }
@@ -233,49 +266,65 @@ void PressJob::onPrepared(const SignerResult& result) {
     }
 }
 
+// Hands out numbers while the signer takes more; ends the run once it has
+// an ending and nothing is under way.
 void PressJob::pressNext() {
-    if (!isRunning()) {
-        return;
+    const auto takesMore = [this] {
+        return isRunning() && !run_->ending &&
+               std::ssize(run_->underWay) < std::max(1, run_->signer.concurrentSigns());
+    };
+    while (takesMore()) {
+        handOutNext();  // a signer that cannot start ends the number at once
     }
+    if (isRunning() && run_->ending && run_->underWay.empty()) {
+        const Ending ending = *run_->ending;
+        finish(ending.result, ending.message, ending.details);
+    }
+}
+
+void PressJob::handOutNext() {
     Run& run = *run_;
-    if (run.serial > run.last) {
-        finish(PressResult::Succeeded);
+    const qint64 serial = run.nextToSign;
+    if (serial > run.last) {
+        endAt(serial, PressResult::Succeeded);
         return;
     }
-    run.outputName = outputFilePath({}, settings_.namePattern(), run.serial);
+    NumberNames names;
+    names.outputName = outputFilePath({}, settings_.namePattern(), serial);
     // The system ends a name at a NUL: the output would land under another one.
     // A name too long for it (the pattern may change during a run) would fail
     // only once signed.
-    const QString outputPath = run.folder->pathOf(run.outputName);
+    const QString outputPath = run.folder->pathOf(names.outputName);
     const bool fits = fitsPathLimits(outputPath);
-    if (run.outputName.contains(QChar::Null) || !fits || isTemporaryName(run.outputName)) {
-        finish(PressResult::FileFailed, QStringLiteral("Cannot create file %1").arg(outputPath),
-               !fits ? QString(kOutputPathTooLong)
-               : isTemporaryName(run.outputName)
-                   ? temporaryNameMessage(settings_.namePattern(), run.outputName)
-                   : QString());
+    if (names.outputName.contains(QChar::Null) || !fits || isTemporaryName(names.outputName)) {
+        endAt(serial, PressResult::FileFailed,
+              QStringLiteral("Cannot create file %1").arg(outputPath),
+              !fits ? QString(kOutputPathTooLong)
+              : isTemporaryName(names.outputName)
+                  ? temporaryNameMessage(settings_.namePattern(), names.outputName)
+                  : QString());
         return;
     }
     try {
         run.folder->checkInPlace();
     } catch (const SealmillError& error) {
-        finish(PressResult::FileFailed, error.message(), error.details());
+        endAt(serial, PressResult::FileFailed, error.message(), error.details());
         return;
     }
     // Before the cancel test: a cancelled run still reports the file it would
     // have refused to replace. A link counts, dangling or not.
-    if (run.folder->isNameTaken(run.outputName)) {
-        finish(PressResult::OutputExists, alreadyExistsMessage(run.folder->pathOf(run.outputName)));
+    if (run.folder->isNameTaken(names.outputName)) {
+        endAt(serial, PressResult::OutputExists, alreadyExistsMessage(outputPath));
         return;
     }
     if (run.cancelRequested) {
-        finish(PressResult::Cancelled);
+        endAt(serial, PressResult::Cancelled);
         return;
     }
 
     SigningTask task;
-    task.serial = run.serial;
-    const QString signedName = signedFilePath({}, run.serial);
+    task.serial = serial;
+    const QString signedName = signedFilePath({}, serial);
     // A signer program opens its files by their paths.
     task.signedFile = run.folder->pathOf(signedName);
     task.program = settings_.signerPath();
@@ -288,80 +337,101 @@ void PressJob::pressNext() {
             throw SealmillError(QStringLiteral("Cannot create file %1").arg(task.signedFile));
         }
         if (run.signer.readsWorkFile()) {
-            const QString workName = workFilePath({}, run.serial);
+            const QString workName = workFilePath({}, serial);
             task.workFile = run.folder->pathOf(workName);
-            createFile(*run.folder, workName, run.copies->pieces(run.serial), details);
-            run.workName = workName;
+            createFile(*run.folder, workName, run.copies->pieces(serial), details);
+            names.workName = workName;
         } else {
-            task.copy = run.copies->copy(run.serial);
+            task.copy = run.copies->copy(serial);
         }
     } catch (const SealmillError& error) {
-        finish(PressResult::FileFailed, error.message(), details + error.details());
+        endAt(serial, PressResult::FileFailed, error.message(), details + error.details());
         return;
     }
-    run.signedName = signedName;
-    run.signing = true;
+    names.signedName = signedName;
+    run.underWay.emplace(serial, std::move(names));
+    ++run.nextToSign;
     run.signer.sign(task);
 }
 
-void PressJob::onSigned(const SignerResult& result, const QByteArray& signedCopy) {
+void PressJob::onSigned(qint64 serial, const SignerResult& result, const QByteArray& signedCopy) {
     Run& run = *run_;
-    run.signing = false;
-    run.folder->remove(run.workName);
-    run.workName.clear();
-    if (run.ending) {
-        finish(run.ending->result, run.ending->message, run.ending->details);
-        return;
+    auto handedOut = run.underWay.extract(serial);
+    if (handedOut.empty()) {
+        return;  // not a number of this run
     }
+    run.folder->remove(handedOut.mapped().workName);
+    handedOut.mapped().workName.clear();
     if (run.stopRequested) {
-        finish(PressResult::Stopped);
+        const bool failed = run.ending && !endsWell(run.ending->result);
+        finish(failed ? run.ending->result : PressResult::Stopped,
+               failed ? run.ending->message : QString(), failed ? run.ending->details : QString());
         return;
     }
-    // A signer program finds no folder at its paths once it moved.
-    try {
-        run.folder->checkInPlace();
-    } catch (const SealmillError& failure) {
-        finish(PressResult::FileFailed, failure.message(), failure.details());
-        return;
-    }
-    if (result.status == SignerResult::Status::Failed) {
-        finish(PressResult::SignerFailed, result.message, result.details);
-        return;
-    }
-    // A copy signed in memory is written here, through the open folder; a
-    // signer program's is judged there.
-    OpenFile file;
-    try {
-        file = signedCopy.isEmpty() ? run.folder->openSignedCopy(run.signedName)
-                                    : run.folder->writeSignedCopy(run.signedName, signedCopy);
-    } catch (const SealmillError& failure) {
-        finish(PressResult::FileFailed, failure.message(), failure.details());
-        return;
-    }
-    if (!file.isOpen()) {
-        finish(PressResult::SignerFailed, missingOutputMessage(run.folder->pathOf(run.outputName)),
-               result.details);
-        return;
-    }
-    run.batch->add(run.serial, run.signedName, run.outputName, std::move(file));
-    run.signedName.clear();
-    ++run.serial;
-    // A signer program takes far longer than a wait for the disk: its copy
-    // is published before the next number is signed, as one would expect.
-    // The built-in signer signs on while the disk catches up.
-    if (run.signer.readsWorkFile() || run.batch->isFull()) {
-        if (const std::optional<Ending> ending = published(run.batch->publishDurable())) {
-            finish(ending->result, ending->message, ending->details);
-            return;
-        }
-    }
+    run.signedAhead.emplace(serial,
+                            SignedNumber{std::move(handedOut.mapped()), result, signedCopy});
+    publishInOrder();
     // No detour through the event loop is needed for the user to be heard:
     // this thread waits in it for as long as any signature takes.
     pressNext();
 }
 
+// Hands the signed copies to the batch while the next one in order is there.
+void PressJob::publishInOrder() {
+    Run& run = *run_;
+    while (!run.signedAhead.empty() && run.signedAhead.begin()->first == run.nextToPublish &&
+           (!run.ending || run.nextToPublish < run.ending->serial)) {
+        // It stays among the numbers signed ahead, whose files the run's end
+        // removes, until it joins the batch.
+        const auto next = run.signedAhead.begin();
+        const qint64 serial = next->first;
+        SignedNumber& number = next->second;
+        // A signer program finds no folder at its paths once it moved.
+        try {
+            run.folder->checkInPlace();
+        } catch (const SealmillError& failure) {
+            endAt(serial, PressResult::FileFailed, failure.message(), failure.details());
+            return;
+        }
+        if (number.result.status == SignerResult::Status::Failed) {
+            endAt(serial, PressResult::SignerFailed, number.result.message, number.result.details);
+            return;
+        }
+        // A copy signed in memory is written here, through the open folder; a
+        // signer program's is judged there.
+        OpenFile file;
+        try {
+            file = number.signedCopy.isEmpty()
+                       ? run.folder->openSignedCopy(number.names.signedName)
+                       : run.folder->writeSignedCopy(number.names.signedName, number.signedCopy);
+        } catch (const SealmillError& failure) {
+            endAt(serial, PressResult::FileFailed, failure.message(), failure.details());
+            return;
+        }
+        if (!file.isOpen()) {
+            endAt(serial, PressResult::SignerFailed,
+                  missingOutputMessage(run.folder->pathOf(number.names.outputName)),
+                  number.result.details);
+            return;
+        }
+        const NumberNames names = number.names;
+        run.signedAhead.erase(next);
+        run.batch->add(serial, names.signedName, names.outputName, std::move(file));
+        ++run.nextToPublish;
+        // A signer program takes far longer than a wait for the disk: its copy
+        // is published before the next number is signed, as one would expect.
+        // The built-in signer signs on while the disk catches up.
+        if (run.signer.readsWorkFile() || run.batch->isFull()) {
+            if (std::optional<Ending> ending = published(run.batch->publishDurable())) {
+                endAt(std::move(*ending));
+                return;
+            }
+        }
+    }
+}
+
 // Counts and reports the copies a batch published; how the run ends when it
-// published no further.
+// published no further: nothing more joins the batch.
 std::optional<PressJob::Ending> PressJob::published(const PublicationBatch::Ending& batch) {
     Run& run = *run_;
     run.pressed += batch.published.size();
@@ -370,16 +440,18 @@ std::optional<PressJob::Ending> PressJob::published(const PublicationBatch::Endi
     }
     for (const qint64 serial : batch.published) {
         if (!reportProgress(serial)) {
-            return Ending{PressResult::RangeLost, {}, {}};
+            return Ending{run.nextToPublish, PressResult::RangeLost, {}, {}};
         }
     }
     if (!batch.takenName.isEmpty()) {
-        return Ending{PressResult::OutputExists,
+        return Ending{run.nextToPublish,
+                      PressResult::OutputExists,
                       alreadyExistsMessage(run.folder->pathOf(batch.takenName)),
                       {}};
     }
     if (batch.failure) {
-        return Ending{PressResult::FileFailed, batch.failure->message(), batch.failure->details()};
+        return Ending{run.nextToPublish, PressResult::FileFailed, batch.failure->message(),
+                      batch.failure->details()};
     }
     return std::nullopt;
 }
@@ -391,12 +463,24 @@ void PressJob::onDurable() {
     }
     Run& run = *run_;
     if (std::optional<Ending> ending = published(run.batch->publishDurable())) {
-        // The copy being signed is not published: the run ends when it is.
-        if (run.signing) {
-            run.ending = std::move(ending);
-        } else {
-            finish(ending->result, ending->message, ending->details);
-        }
+        // Numbers under way are not published: the run ends when they are back.
+        endAt(std::move(*ending));
+        pressNext();
+    }
+}
+
+// The run publishes nothing from `serial` on and ends once no number is under
+// way. A failure replaces an ending that was not one, or one at a later number.
+void PressJob::endAt(qint64 serial, PressResult result, const QString& message,
+                     const QString& details) {
+    endAt(Ending{serial, result, message, details});
+}
+
+void PressJob::endAt(Ending ending) {
+    std::optional<Ending>& current = run_->ending;
+    if (!current || (endsWell(current->result) && !endsWell(ending.result)) ||
+        ending.serial < current->serial) {
+        current = std::move(ending);
     }
 }
 
@@ -423,8 +507,8 @@ void PressJob::cancel() {
     Run& run = *run_;
     if (!run.cancelRequested) {
         run.cancelRequested = true;
-        if (run.signing) {
-            Q_EMIT cancelling(run.serial);
+        if (!run.underWay.empty()) {
+            Q_EMIT cancelling(run.nextToPublish, run.nextToSign - 1);
         } else if (run.preparing) {
             // No number is under way to wait for: finding and unlocking the
             // key (gpg may wait on a pinentry) is cut short at once.

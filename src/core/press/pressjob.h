@@ -49,7 +49,10 @@ struct PressOutcome {
 // One press run: for every number of the range, a numbered copy of the
 // template is signed into a private temporary name in the output directory
 // and published under its output name only when whole and on disk, never
-// replacing anything (see PublicationBatch). The run works in the output
+// replacing anything (see PublicationBatch). A signer that signs several
+// copies at once gets as many numbers as it takes; however their signatures
+// end, the copies are published strictly in the order of their numbers, so
+// that a failure at one number publishes nothing from it on. The run works in the output
 // folder it opened, and from its own copy of the template, taken at start();
 // the document it came from is never touched.
 //
@@ -74,10 +77,10 @@ public:
     // kOutputPathTooLong before anything is written.
     void start(const TemplateFileText& templateText, Signer& signer);
 
-    // The first call lets the signature under way finish, counts it, and
-    // starts no further one; the next is stop().
+    // The first call lets the signatures under way finish, publishes them,
+    // and starts no further one; the next is stop().
     void cancel();
-    // Ends the signature under way at once; nothing of it is kept.
+    // Ends the signatures under way at once; nothing of them is kept.
     void stop();
 
     [[nodiscard]] bool isRunning() const { return run_ != nullptr; }
@@ -93,21 +96,28 @@ Q_SIGNALS:
     void copiesPublished(const QList<qint64>& serials);
     // After each published number: position 0..100 and "<done> of <total> processed".
     void progressed(int position, const QString& status);
-    // A first cancel arrived while the signer works on `serial`.
-    void cancelling(qint64 serial);
+    // A first cancel arrived while the numbers `first` to `last` are signed:
+    // they are still published.
+    void cancelling(qint64 first, qint64 last);
     void finished(const sealmill::PressOutcome& outcome);
 
 private:
     struct Run;
 
-    void begin();
-    void pressNext();
-    void onPrepared(const SignerResult& result);
-    void onSigned(const SignerResult& result, const QByteArray& signedCopy);
     struct Ending;
+
+    void begin();
+    void onPrepared(const SignerResult& result);
+    void pressNext();
+    void handOutNext();
+    void onSigned(qint64 serial, const SignerResult& result, const QByteArray& signedCopy);
+    void publishInOrder();
     void onDurable();
     [[nodiscard]] std::optional<Ending> published(const PublicationBatch::Ending& batch);
     [[nodiscard]] bool reportProgress(qint64 serial);
+    void endAt(qint64 serial, PressResult result, const QString& message = {},
+               const QString& details = {});
+    void endAt(Ending ending);
     void endRun();
     void finish(PressResult result, const QString& message = {}, const QString& details = {});
 

@@ -67,14 +67,19 @@ public:
     // True when sign() reads the copy from SigningTask::workFile.
     [[nodiscard]] virtual bool readsWorkFile() const = 0;
 
+    // How many sign() calls may be under way at once; when more than one,
+    // their ends may arrive in any order.
+    [[nodiscard]] virtual int concurrentSigns() const { return 1; }
+
     // Gets ready for a run (takes the pass phrase, finds and unlocks a key);
     // ends with prepared().
     virtual void prepare(SigningSetup setup) = 0;
 
-    // Signs one copy, into task.signedFile or in memory; ends with signingEnded().
+    // Signs one copy, into task.signedFile or in memory; ends with
+    // signingEnded() for task.serial.
     virtual void sign(const SigningTask& task) = 0;
 
-    // Cuts short what prepare() or sign() is doing; its signal still follows.
+    // Cuts short what prepare() or sign() is doing; their signals still follow.
     virtual void stop() = 0;
 
     // The run is over, whatever ended it: let go of what prepare() took.
@@ -84,7 +89,8 @@ Q_SIGNALS:
     void prepared(const sealmill::SignerResult& result);
     // `signedCopy` holds the signed copy when it was made in memory; empty
     // when a signer program wrote it to task.signedFile.
-    void signingEnded(const sealmill::SignerResult& result, const QByteArray& signedCopy);
+    void signingEnded(qint64 serial, const sealmill::SignerResult& result,
+                      const QByteArray& signedCopy);
 };
 
 }  // namespace sealmill

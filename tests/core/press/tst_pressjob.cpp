@@ -375,7 +375,7 @@ private Q_SLOTS:
         });
         const PressOutcome outcome = rig.run();
         QTEST(outcome.result, "result");
-        QCOMPARE(rig.log.filter(u"cancelling"_s), QStringList{u"cancelling 2"_s});
+        QCOMPARE(rig.log.filter(u"cancelling"_s), QStringList{u"cancelling 2 to 2"_s});
         QCOMPARE(outcome.pressed, published.size());
         verifyFolder(rig, published, theirs);
     }

@@ -9,11 +9,13 @@
 #include "core/signing/builtin/rnplog.h"
 #include "core/signing/builtin/signingkey.h"
 
+#include <QThread>
 #include <system_error>
 
 namespace sealmill {
 
-BuiltinSigner::BuiltinSigner(QObject* parent) : Signer(parent) {
+BuiltinSigner::BuiltinSigner(QObject* parent)
+    : Signer(parent), workerCount_(std::max(1, QThread::idealThreadCount())) {
     // Here, before the worker thread exists, not while other threads write.
     RnpLog::route();
 }
@@ -25,6 +27,14 @@ BuiltinSigner::~BuiltinSigner() {
 
 void BuiltinSigner::prepare(SigningSetup setup) {
     stopping_ = false;
+    ++runCount_;
+    workers_.clear();
+    idle_.clear();
+    for (int i = 0; i < workerCount_; ++i) {
+        workers_.push_back(std::make_unique<Worker>());
+        // The first, which unlocks the key, is the first to sign.
+        idle_.push_back(static_cast<size_t>(workerCount_ - 1 - i));
+    }
     KeySource source = KeyringKey{setup.keyId, {}};
     if (!keyFile_.isEmpty()) {
         source = KeyFile{keyFile_};
@@ -44,7 +54,6 @@ void BuiltinSigner::prepare(SigningSetup setup) {
                 result = SignerResult::failed(failure->message, failure->details);
             } else {
                 key_ = std::move(std::get<std::unique_ptr<SigningKey>>(loaded));
-                signer_ = key_->newSigner();
             }
         } catch (const SealmillError& failure) {
             result = SignerResult::failed(failure.message(), failure.details());
@@ -53,25 +62,56 @@ void BuiltinSigner::prepare(SigningSetup setup) {
             this, [this, result] { Q_EMIT prepared(result); }, Qt::QueuedConnection);
     };
     try {
-        worker_.post(unlock);
+        workers_.front()->thread.post(unlock);
     } catch (const std::system_error&) {  // the system is out of threads or memory
         Q_EMIT prepared(SignerResult::failed(QStringLiteral("Cannot start a thread to sign on")));
     }
 }
 
 void BuiltinSigner::sign(const SigningTask& task) {
-    // The copy comes back in memory: the job writes it into the folder it
-    // opened, so a full disk is a file failure like any other.
-    worker_.post([this, task] {
+    Q_ASSERT(!idle_.empty());  // no more than concurrentSigns() at once
+    const size_t worker = idle_.back();
+    idle_.pop_back();
+    try {
+        signOn(worker, task);
+    } catch (const std::system_error&) {  // the system is out of threads or memory
+        idle_.push_back(worker);
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial = task.serial] {
+                Q_EMIT signingEnded(
+                    serial,
+                    SignerResult::failed(QStringLiteral("Cannot start a thread to sign on")), {});
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+// The copy comes back in memory: the job writes it into the folder it opened,
+// so a full disk is a file failure like any other.
+void BuiltinSigner::signOn(size_t worker, const SigningTask& task) {
+    Worker& on = *workers_.at(worker);
+    on.thread.post([this, &on, worker, task, run = runCount_] {
         SignerResult result = SignerResult::succeeded();
         QByteArray signedCopy;
         try {
-            signedCopy = signer_->clearSign(task.copy);
+            // Each worker unlocks its own copy of the key on its first copy.
+            if (!on.signer) {
+                on.signer = key_->newSigner();
+            }
+            signedCopy = on.signer->clearSign(task.copy);
         } catch (const SealmillError& failure) {
             result = SignerResult::failed(failure.message(), failure.details());
         }
         QMetaObject::invokeMethod(
-            this, [this, result, signedCopy] { Q_EMIT signingEnded(result, signedCopy); },
+            this,
+            [this, worker, run, serial = task.serial, result, signedCopy] {
+                if (run != runCount_) {
+                    return;  // the run it belonged to was released
+                }
+                idle_.push_back(worker);
+                Q_EMIT signingEnded(serial, result, signedCopy);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -80,16 +120,19 @@ void BuiltinSigner::stop() {
     stopping_ = true;
 }
 
-// The unlocked key goes as soon as the run is over, and with it the thread
-// that used it and everything on that thread's stack.
+// The unlocked key goes as soon as the run is over, and with it the threads
+// that used it and everything on their stacks.
 void BuiltinSigner::release() {
-    if (worker_.isRunning()) {
-        worker_.post([this] {
-            signer_.reset();
-            key_.reset();
-        });
+    ++runCount_;
+    for (const std::unique_ptr<Worker>& worker : workers_) {
+        if (worker->thread.isRunning()) {
+            worker->thread.post([&worker] { worker->signer.reset(); });
+        }
+        worker->thread.finish();
     }
-    worker_.finish();
+    workers_.clear();
+    idle_.clear();
+    key_.reset();
 }
 
 }  // namespace sealmill

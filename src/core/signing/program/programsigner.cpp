@@ -128,6 +128,7 @@ void ProgramSigner::release() {
 }
 
 void ProgramSigner::sign(const SigningTask& task) {
+    serial_ = task.serial;
     const SignerRequest request{task.program, task.workFile, task.keyId, task.signedFile};
     const QStringList arguments = signerArguments(request);
     QList<QByteArray> encoded;
@@ -153,7 +154,8 @@ void ProgramSigner::judge(const SignerOutcome& outcome) {
     // has usually said why.
     QString printed = decodeLocal(outcome.outputTail);
     const std::optional<QString> failure = signerFailureMessage(outcome);
-    Q_EMIT signingEnded(failure ? SignerResult::failed(*failure, std::move(printed))
+    Q_EMIT signingEnded(serial_,
+                        failure ? SignerResult::failed(*failure, std::move(printed))
                                 : SignerResult::succeeded(std::move(printed)),
                         {});
 }

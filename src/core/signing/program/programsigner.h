@@ -56,6 +56,7 @@ private:
     void judge(const SignerOutcome& outcome);
 
     SignerProcess process_;
+    qint64 serial_ = 0;       // of the number being signed
     SecretBytes passPhrase_;  // in the local encoding, from prepare() to release()
 };
 

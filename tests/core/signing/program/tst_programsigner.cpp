@@ -30,7 +30,7 @@ SignerResult signOnce(ProgramSigner& signer, const SigningTask& task,
     }
     std::optional<SignerResult> ended;
     QObject::connect(&signer, &Signer::signingEnded, &signer,
-                     [&ended](const SignerResult& result) { ended = result; });
+                     [&ended](qint64 /*serial*/, const SignerResult& result) { ended = result; });
     signer.sign(task);
     if (stop) {
         signer.stop();
