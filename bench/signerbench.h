@@ -25,6 +25,7 @@ struct SignerFigures {
         BotanRsa,       // ms, Botan's own RSA 3072 signature (`botan speed`), once
         Publication,    // ms per number, publicationLoopMs() of the ed25519 copies
         Ed25519Run,     // ms per number, a whole sealmill-press run, `numbers` numbers
+        Ed25519Peak,    // MiB, that run's peak resident size
         VerifyRun,      // ms per number, sealmill-press --verify of that run's copies
         RsaOneWorker,   // ms per number, RSA, a fifth as many numbers, --jobs 1
         RsaAllWorkers,  // ms per number, the same with --jobs <cores>
