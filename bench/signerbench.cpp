@@ -83,8 +83,9 @@ std::pair<double, double> pressRun(const QString& templateFile, const QString& k
                      press.exitCode() == 0;
     const double ms = msSince(clock) / numbers;
     QFile peak(peakFile);
-    bool read = peak.open(QIODevice::ReadOnly);
-    const double kib = peak.readAll().trimmed().toDouble(&read);
+    bool read = false;
+    const double kib =
+        peak.open(QIODevice::ReadOnly) ? peak.readAll().trimmed().toDouble(&read) : 0;
     peak.remove();
     return ran && read ? std::pair{ms, kib / 1024} : std::pair{-1.0, -1.0};
 }
@@ -114,6 +115,25 @@ double timed(const std::function<bool()>& step) {
     QElapsedTimer clock;
     clock.start();
     return step() ? msSince(clock) : -1;
+}
+
+// One pgpgpg signature of `work`, the mean of 20, each into a new file in `dir`.
+double pgpgpgMs(const QString& work, const QString& dir, int& file) {
+    constexpr int kSignatures = 20;
+    return timed([&] {
+               for (int n = 0; n < kSignatures; ++n) {
+                   SigningTask task;
+                   task.program = GnupgHome::pgpgpgProgram();
+                   task.workFile = work;
+                   task.keyId = GnupgHome::userId();
+                   task.signedFile = dir + QStringLiteral("/pgp-%1.asc").arg(++file);
+                   if (!signedByProgram(task)) {
+                       return false;
+                   }
+               }
+               return true;
+           }) /
+           kSignatures;
 }
 
 // Botan's own RSA 3072 signature in milliseconds, as its command-line tool
@@ -176,10 +196,10 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
         step(folder);
         QDir(folder).removeRecursively();
     };
-    const auto press = [&](const QString& key, int count, const QStringList& mode, F::Figure time,
-                           F::Figure peak = F::Count) {
+    const auto press = [&](const QString& keyPath, int count, const QStringList& mode,
+                           F::Figure time, F::Figure peak = F::Count) {
         inNewFolder([&](const QString& folder) {
-            const auto [ms, mib] = pressRun(templateFile, key, folder, count, mode);
+            const auto [ms, mib] = pressRun(templateFile, keyPath, folder, count, mode);
             runs.at(time) << ms;
             if (peak != F::Count) {
                 runs.at(peak) << mib;
@@ -190,21 +210,7 @@ SignerFigures measureSigner(const BenchTemplate& text, const QString& dir, int r
     runs.at(F::BotanRsa) << botanRsaMs();
     int file = 0;
     for (int rep = 0; rep < reps; ++rep) {
-        runs.at(F::Pgpgpg) << timed([&] {
-                                  constexpr int kNumbers = 20;
-                                  for (int n = 0; n < kNumbers; ++n) {
-                                      SigningTask task;
-                                      task.program = GnupgHome::pgpgpgProgram();
-                                      task.workFile = work;
-                                      task.keyId = GnupgHome::userId();
-                                      task.signedFile =
-                                          dir + QStringLiteral("/pgp-%1.asc").arg(++file);
-                                      if (!signedByProgram(task)) {
-                                          return false;
-                                      }
-                                  }
-                                  return true;
-                              }) / 20;
+        runs.at(F::Pgpgpg) << pgpgpgMs(work, dir, file);
         runs.at(F::Keyring) << timed([&] { return loaded(ed25519) != nullptr; });
         runs.at(F::Unlock) << timed([&] { return loaded(KeyFile{keyFile}) != nullptr; });
         runs.at(F::FirstFile) << timed([&] {
