@@ -325,7 +325,7 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
         closeWindow();
         // What a cancelled run pressed stays in sight once the editor is back.
         if (outcome.result == sealmill::PressResult::Cancelled) {
-            mainWindow_.showHint(words.statusLine);
+            mainWindow_.showRunEnding(words.statusLine);
         }
     }
 }
