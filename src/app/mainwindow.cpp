@@ -142,11 +142,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::showHint(const QString& hint) {
-    if (hint.isEmpty()) {
+    const QString shown = hint.isEmpty() ? runEnding_ : hint;
+    if (shown.isEmpty()) {
         ui_->statusLine->clearMessage();
     } else {
-        ui_->statusLine->showMessage(hint);
+        ui_->statusLine->showMessage(shown);
     }
+}
+
+void MainWindow::showRunEnding(const QString& text) {
+    runEnding_ = text;
+    showHint({});
 }
 
 void MainWindow::setCurrentFile(const QString& name) {
@@ -306,6 +312,7 @@ void MainWindow::openPressRun() {
     runCommand(dialogs_, this, [this] {
         if (sealmill::holdsPlaceholder(template_->text())) {
             if (pressRunWindow_ != nullptr) {
+                showRunEnding({});
                 pressRunWindow_->show();
                 pressRunWindow_->raise();
                 pressRunWindow_->activateWindow();

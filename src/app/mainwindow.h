@@ -35,6 +35,10 @@ public:
 
     static constexpr QLatin1StringView kUntitled{"Untitled"};
 
+    // How the last press run ended, on the status line whenever no hint is
+    // shown there, until the press run window opens again.
+    void showRunEnding(const QString& text);
+
 public Q_SLOTS:  // NOLINT(readability-redundant-access-specifiers): moc needs the marker
     void showHint(const QString& hint);
     void newFile();
@@ -85,4 +89,5 @@ private:
     DialogMemory openDialog_;
     DialogMemory saveDialog_;
     bool shownBefore_ = false;
+    QString runEnding_;
 };

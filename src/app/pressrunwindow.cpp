@@ -323,6 +323,10 @@ void PressRunWindow::runFinished(const sealmill::PressOutcome& outcome) {
     }
     if (words.closesWindow) {
         closeWindow();
+        // What a cancelled run pressed stays in sight once the editor is back.
+        if (outcome.result == sealmill::PressResult::Cancelled) {
+            mainWindow_.showRunEnding(words.statusLine);
+        }
     }
 }
 

@@ -434,6 +434,22 @@ private Q_SLOTS:
         QCOMPARE(run.press.statusBar()->currentMessage(), kIdle);
     }
 
+    // Cancel lets the signer finish its number, publishes it and brings the
+    // editor back, whose status line says what was pressed.
+    void cancelOnce() {
+        WindowRun run;
+        const FakeSignerSettings settings("SLEEP_MS=500");
+        QTest::mouseClick(run.press.runButton(), Qt::LeftButton);
+        QTRY_VERIFY(QFileInfo::exists(run.dir + u"/Sealmill6.tmp"_s));  // the signer works on 6
+        QTest::mouseClick(run.press.closeButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.press.isRunning(), 20000);
+        QCOMPARE(run.outputs(),
+                 QStringList({u"Sealmilled-file-5.txt"_s, u"Sealmilled-file-6.txt"_s}));
+        QVERIFY(!run.press.isVisible());
+        QCOMPARE(run.windows.mainWindow().statusBar()->currentMessage(),
+                 u"Run cancelled: 2 numbers were pressed."_s);
+    }
+
     // Cancel asks the signer to finish its number; the close box, a second
     // Cancel, stops it at once, and the status line counts what was pressed.
     void cancelTwice() {

@@ -62,17 +62,21 @@ OutcomeWords describeOutcome(const PressOutcome& outcome, const OutcomeContext& 
             words.closesWindow = true;
             return words;
         case PressResult::Stopped:
-            words.statusLine =
-                outcome.pressed == 1
-                    ? QStringLiteral("Run stopped: 1 number was pressed.")
-                    : QStringLiteral("Run stopped: %1 numbers were pressed.").arg(outcome.pressed);
-            [[fallthrough]];
-        case PressResult::Cancelled:
+        case PressResult::Cancelled: {
+            const QString ended = outcome.result == PressResult::Stopped
+                                      ? QStringLiteral("stopped")
+                                      : QStringLiteral("cancelled");
+            words.statusLine = outcome.pressed == 1
+                                   ? QStringLiteral("Run %1: 1 number was pressed.").arg(ended)
+                                   : QStringLiteral("Run %1: %2 numbers were pressed.")
+                                         .arg(ended)
+                                         .arg(outcome.pressed);
             words.report = QStringLiteral("Cancelled: %1 of %2 numbers pressed.\n")
                                .arg(outcome.pressed)
                                .arg(context.total);
             words.exitStatus = signalledStatus(context.signal);
             break;
+        }
         case PressResult::RangeLost:
             words.exitStatus = kExitUsage;
             break;

@@ -73,6 +73,10 @@ bool namesFit(const PressSettings& settings, const QString& outputDir) {
     return true;
 }
 
+// Each number under way or signed ahead holds its copy and its signed copy in
+// memory: for large templates fewer are signed at once.
+constexpr qint64 kBytesUnderWay = qint64{64} << 20;
+
 const QString kNotAtomic = QStringLiteral(
     "This file system cannot publish atomically: each copy was written under its output name "
     "as a new file, so a crash while one is written can leave part of it there.");
@@ -123,6 +127,7 @@ struct PressJob::Run {
     qint64 nextToSign = 0;
     qint64 nextToPublish = 0;  // every number below it is handed to the batch
     qint64 last = 0;
+    int numbersAtOnce = 1;                       // handed to the signer at most
     qint64 pressed = 0;                          // published copies
     std::map<qint64, NumberNames> underWay;      // with the signer
     std::map<qint64, SignedNumber> signedAhead;  // waiting for a lower number
@@ -221,6 +226,9 @@ void PressJob::begin() {
         run.batch = std::make_unique<PublicationBatch>(*run.folder);
         connect(run.batch.get(), &PublicationBatch::durable, this, &PressJob::onDurable);
         const QByteArray bytes = run.copies->templateBytes();
+        run.numbersAtOnce =
+            static_cast<int>(std::clamp<qint64>(kBytesUnderWay / std::max<qint64>(1, bytes.size()),
+                                                1, std::max(1, run.signer.concurrentSigns())));
         createFile(*run.folder, snapshotPath({}), {QByteArrayView(bytes)}, details);
         run.holdsSnapshot = true;
     } catch (const SealmillError& error) {
@@ -270,8 +278,7 @@ void PressJob::onPrepared(const SignerResult& result) {
 // an ending and nothing is under way.
 void PressJob::pressNext() {
     const auto takesMore = [this] {
-        return isRunning() && !run_->ending &&
-               std::ssize(run_->underWay) < std::max(1, run_->signer.concurrentSigns());
+        return isRunning() && !run_->ending && std::ssize(run_->underWay) < run_->numbersAtOnce;
     };
     while (takesMore()) {
         handOutNext();  // a signer that cannot start ends the number at once

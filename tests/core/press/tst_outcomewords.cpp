@@ -93,12 +93,12 @@ private Q_SLOTS:
             << u"Cannot create file out/SealmillTemplate.tmp."_s << QString() << 6;
         QTest::newRow("cancelled by SIGINT")
             << PressResult::Cancelled << QString() << QString() << qint64{2} << true << 2 << false
-            << Box::None << QString() << QString() << kIdle << true << QString()
-            << u"Cancelled: 2 of 30 numbers pressed.\n"_s << 130;
+            << Box::None << QString() << QString() << u"Run cancelled: 2 numbers were pressed."_s
+            << true << QString() << u"Cancelled: 2 of 30 numbers pressed.\n"_s << 130;
         QTest::newRow("cancelled, no signal: as by SIGINT")
             << PressResult::Cancelled << QString() << QString() << qint64{2} << true << 0 << true
-            << Box::None << QString() << QString() << kIdle << true << QString()
-            << u"Cancelled: 2 of 30 numbers pressed.\n"_s << 130;
+            << Box::None << QString() << QString() << u"Run cancelled: 2 numbers were pressed."_s
+            << true << QString() << u"Cancelled: 2 of 30 numbers pressed.\n"_s << 130;
         QTest::newRow("stopped by SIGTERM")
             << PressResult::Stopped << QString() << QString() << qint64{0} << true << 15 << false
             << Box::None << QString() << QString() << u"Run stopped: 0 numbers were pressed."_s

@@ -26,6 +26,7 @@ public:
     qint64 failAt = 0;
     int workers = 1;
     std::function<void(qint64)> whileSigning = [](qint64 /*serial*/) {};
+    qsizetype mostAtOnce = 0;  // the most copies it was handed at once
 
     [[nodiscard]] bool canStart(const QString& /*program*/) const override { return true; }
     [[nodiscard]] bool readsWorkFile() const override { return false; }
@@ -41,6 +42,7 @@ public:
                                   : SignerResult::succeeded();
         const QByteArray copy = "-----BEGIN PGP SIGNED MESSAGE-----\n\n" + task.copy;
         ends_.prepend({task.serial, error, copy});
+        mostAtOnce = std::max(mostAtOnce, ends_.size());
         if (ends_.size() == 1) {
             QTimer::singleShot(0, this, [this] {
                 for (const End& end : std::exchange(ends_, {})) {
@@ -200,6 +202,19 @@ private Q_SLOTS:
         for (const QString& name : theirs) {
             QCOMPARE(contents(rig.out(name)), kTheirs);
         }
+    }
+
+    // Copies of a large template are held in memory while signed: fewer of
+    // them are handed out at once.
+    void largeTemplatesSignFewerAtOnce() {
+        PressRig rig(QString(63, u'x').append(u'\n').repeated(22 << 14) + u"@SERIAL@\n"_s);
+        MemorySigner signer;
+        signer.workers = 4;
+        rig.settings.serialTo = u"4"_s;
+        const PressOutcome outcome = rig.run(signer);
+        QCOMPARE(outcome.result, PressResult::Succeeded);
+        QCOMPARE(signer.mostAtOnce, 2);  // 64 MiB hold two copies of 22 MiB
+        QCOMPARE(entries(rig.outDir), outputs(4));
     }
 
     // Four numbers signed at once, the highest ending first, while something
