@@ -64,6 +64,20 @@ QStringList args(const QString& line) {
            words.mid(2);
 }
 
+// Whether the process has a handler for SIGTERM, as /proc tells.
+bool catchesSigterm(qint64 pid) {
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1) & 1U) != 0;
+        }
+    }
+    return false;
+}
+
 // Runs sealmill-press; `input`, when given, comes through a pipe on its standard input.
 Run press(const QStringList& arguments, QProcess* process = nullptr, const QByteArray& input = {}) {
     QProcess own;
@@ -287,6 +301,8 @@ private Q_SLOTS:
         process.setStandardInputFile(QProcess::nullDevice());
         process.start(QStringLiteral(SEALMILL_PRESS), args(u"1 2 --template fifo"_s));
         QVERIFY(process.waitForStarted());
+        // A loaded machine may take a while to get it to its signal handlers.
+        QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(process.processId()), 20000);
         QTest::qWait(300);
         QCOMPARE(process.state(), QProcess::Running);
         QElapsedTimer clock;

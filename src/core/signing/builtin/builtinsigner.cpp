@@ -28,17 +28,6 @@ BuiltinSigner::~BuiltinSigner() {
 void BuiltinSigner::prepare(SigningSetup setup) {
     stopping_ = false;
     ++runCount_;
-    workers_.clear();
-    idle_.clear();
-    for (int i = 0; i < workerCount_; ++i) {
-        workers_.push_back(std::make_unique<Worker>());
-        // The first, which unlocks the key, is the first to sign.
-        idle_.push_back(static_cast<size_t>(workerCount_ - 1 - i));
-    }
-    KeySource source = KeyringKey{setup.keyId, {}};
-    if (!keyFile_.isEmpty()) {
-        source = KeyFile{keyFile_};
-    }
     // Shared only to fit in a task; the unlock wipes it.
     auto passPhrase = std::make_shared<SecretBytes>(std::move(setup.passPhrase));
     if (passPhrase->view().contains('\0')) {
@@ -46,8 +35,10 @@ void BuiltinSigner::prepare(SigningSetup setup) {
         Q_EMIT prepared(SignerResult::failed(kNulInPassPhrase));
         return;
     }
-    const auto unlock = [this, source, passPhrase] {
+    const auto unlock = [this, keyId = setup.keyId, keyFile = keyFile_, passPhrase] {
         SignerResult result = SignerResult::succeeded();
+        const KeySource source =
+            keyFile.isEmpty() ? KeySource{KeyringKey{keyId, {}}} : KeySource{KeyFile{keyFile}};
         try {
             auto loaded = loadSigningKey(source, std::move(*passPhrase), &stopping_);
             if (auto* failure = std::get_if<KeyFailure>(&loaded)) {
@@ -61,6 +52,13 @@ void BuiltinSigner::prepare(SigningSetup setup) {
         QMetaObject::invokeMethod(
             this, [this, result] { Q_EMIT prepared(result); }, Qt::QueuedConnection);
     };
+    workers_.clear();
+    idle_.clear();
+    for (int i = 0; i < workerCount_; ++i) {
+        workers_.push_back(std::make_unique<Worker>());
+        // The first, which unlocks the key, is the first to sign.
+        idle_.push_back(static_cast<size_t>(workerCount_ - 1 - i));
+    }
     try {
         workers_.front()->thread.post(unlock);
     } catch (const std::system_error&) {  // the system is out of threads or memory
