@@ -254,22 +254,6 @@ private Q_SLOTS:
         QCOMPARE(rig.entries(), QStringList({u"out1.asc"_s, u"out2.asc"_s}));
     }
 
-    // A name someone takes while its number is signed is not replaced.
-    void outputMadeWhileTheSignerWorks() {
-        PressRig rig;
-        rig.settings.serialTo = u"3"_s;
-        std::optional<FakeSignerSettings> alsoCreate;
-        QObject::connect(&rig.job, &PressJob::progressed, &rig.job, [&] {
-            alsoCreate.emplace("ALSO_CREATE=" + QFile::encodeName(rig.out(u"out2.asc"_s)));
-        });
-        const PressOutcome outcome = rig.run();
-        QCOMPARE(outcome.result, PressResult::OutputExists);
-        QCOMPARE(outcome.message,
-                 rig.out(u"out2.asc"_s) + u" already exists!\rOverwrite not supported"_s);
-        QCOMPARE(outcome.pressed, 1);
-        verifyFolder(rig, {1}, {u"out2.asc"_s});
-    }
-
     // The system ends a name at a NUL: the output would land as "theirs".
     void nulInThePattern() {
         PressRig rig;

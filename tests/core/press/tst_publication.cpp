@@ -165,10 +165,6 @@ private Q_SLOTS:
             << 4 << qint64{5} << QStringList{u"out7.asc"_s} << unlimited
             << PressResult::SignerFailed << u"Error 20 occured:\rSIGNATURE_ERROR"_s << QString()
             << 4;
-        QTest::newRow("output 118 taken, 4 at once")
-            << 4 << qint64{0} << QStringList{u"out118.asc"_s} << unlimited
-            << PressResult::OutputExists
-            << u"%1/out118.asc already exists!\rOverwrite not supported"_s << QString() << 117;
         QTest::newRow("disk full")
             << 1 << qint64{0} << QStringList() << qulonglong{20} << PressResult::FileFailed
             << u"Stream write error"_s << u"%1/Sealmill1.signed.tmp: File too large"_s << 0;
