@@ -94,8 +94,10 @@ struct PressJob::Ending {
 
 namespace {
 
+// No failure: every number pressed, or the user ended the run.
 bool endsWell(PressResult result) {
-    return result == PressResult::Succeeded || result == PressResult::Cancelled;
+    return result == PressResult::Succeeded || result == PressResult::Cancelled ||
+           result == PressResult::Stopped;
 }
 
 // The names in the output folder of a number handed to the signer.
@@ -539,8 +541,7 @@ void PressJob::finish(PressResult result, const QString& message, const QString&
     QString text = message;
     QString more = details;
     // A failure of the publication only replaces an ending that was not one.
-    const bool endedWell = result == PressResult::Succeeded || result == PressResult::Cancelled ||
-                           result == PressResult::Stopped;
+    const bool endedWell = endsWell(result);
     const auto failed = [&](PressResult failure, const QString& why, const QString& whyMore) {
         if (endedWell && result != PressResult::OutputExists && result != PressResult::FileFailed) {
             result = failure;
